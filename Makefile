@@ -1,0 +1,28 @@
+# Convenience targets over the CMake presets. `make test` builds everything and runs every test.
+PRESET ?= $(if $(CI),ci,default)
+BUILD_DIR := build
+
+.PHONY: all configure build run test format check-format clean
+
+all: build
+
+configure:
+	cmake --preset $(PRESET)
+
+build: configure
+	cmake --build --preset $(PRESET)
+
+run: build
+	./$(BUILD_DIR)/mazecast
+
+test: build
+	ctest --preset $(PRESET)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD_DIR)

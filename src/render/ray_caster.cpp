@@ -1,0 +1,158 @@
+// Casts the running view column by column and draws each wall slice as an outline.
+#include "render/ray_caster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "screen/frame_buffer.h"
+#include "world/world.h"
+
+FrameCast frameCast = {Direction{1.0f, 0.0f}, 0.0f, 0.0f, -1};
+
+namespace {
+
+// A ray stops in a wall cell, and at the edge of the grid on a map that is not closed by walls,
+// so the walk never reads outside the map and always ends.
+bool stopsRay(const MapGrid& map, std::int32_t x, std::int32_t y) {
+    if (x < 0 || y < 0 || x >= MAP_SIZE || y >= MAP_SIZE) {
+        return true;
+    }
+    return mapCell(map, x, y) == WALL_CELL;
+}
+
+float boundarySpacing(float rayComponent) {
+    return rayComponent == 0.0f ? FAR_DELTA : std::fabs(1.0f / rayComponent);
+}
+
+// Slice heights far beyond any frame only arise from angles of absurd size; clamping keeps the
+// conversion to an integer defined without changing any height a real frame can show.
+std::int32_t truncateSliceHeight(float height) {
+    constexpr float LIMIT = 1.0e8f;
+    if (!(height > -LIMIT)) {
+        return std::isnan(height) ? 0 : -static_cast<std::int32_t>(LIMIT);
+    }
+    return static_cast<std::int32_t>(std::min(height, LIMIT));
+}
+
+// Whether the hit lies within EDGE_EPSILON of an end of its face next to open floor, so that
+// the column shows the vertical edge of a wall block.
+bool isCornerColumn(const MapGrid& map, const ColumnCast& cast) {
+    const bool lowEnd = cast.wallFrac < EDGE_EPSILON;
+    const bool highEnd = cast.wallFrac > EDGE_HIGH;
+    if (cast.hitSide == 0) {
+        if (lowEnd) {
+            return cast.cellY > 0 && mapCell(map, cast.cellX, cast.cellY - 1) == OPEN_CELL;
+        }
+        if (highEnd) {
+            return cast.cellY < CORNER_LIMIT_Y &&
+                   mapCell(map, cast.cellX, cast.cellY + 1) == OPEN_CELL;
+        }
+        return false;
+    }
+    if (lowEnd) {
+        return cast.cellX > 0 && mapCell(map, cast.cellX - 1, cast.cellY) == OPEN_CELL;
+    }
+    if (highEnd) {
+        return cast.cellX < CORNER_LIMIT_X && mapCell(map, cast.cellX + 1, cast.cellY) == OPEN_CELL;
+    }
+    return false;
+}
+
+void drawSlice(std::int32_t x, const ColumnCast& cast) {
+    const bool fullLine = cast.cornerColumn || cast.faceChange;
+    // Rows outside the frame are skipped; the ends are compared unclipped, so an end of the
+    // slice beyond the frame gets no glyph row.
+    const std::int32_t first = std::max(cast.sliceTop, 0);
+    const std::int32_t last = std::min(cast.sliceEnd, world.screenHeight);
+    const auto column = static_cast<std::size_t>(x);
+    for (std::int32_t y = first; y < last; ++y) {
+        const bool outline = fullLine || y == cast.sliceTop || y == cast.sliceEnd - 1;
+        frameBuffer[static_cast<std::size_t>(y)][column] = outline ? WALL_GLYPH : BLANK;
+    }
+}
+
+}  // namespace
+
+Direction castView() {
+    frameCast.viewDir = directionOf(world.viewAngle);
+    for (std::int32_t row = 0; row < world.screenHeight; ++row) {
+        std::vector<char>& cells = frameBuffer[static_cast<std::size_t>(row)];
+        std::fill(cells.begin(), cells.begin() + world.screenWidth, BLANK);
+    }
+    frameCast.prevSide = -1;
+    frameCast.startAngle = world.viewAngle - FOV_DEGREES / 2.0f;
+    frameCast.widthAsFloat = static_cast<float>(world.screenWidth);
+    for (std::int32_t x = 0; x < world.screenWidth; ++x) {
+        castColumn(x);
+    }
+    return frameCast.viewDir;
+}
+
+ColumnCast castColumn(std::int32_t x) {
+    const MapGrid& map = *world.currentMap;
+    ColumnCast cast{};
+
+    const float share = static_cast<float>(x) / frameCast.widthAsFloat;
+    const float spread = share * FOV_DEGREES;
+    cast.rayAngle = spread + frameCast.startAngle;
+    cast.rayDir = directionOf(cast.rayAngle);
+
+    cast.cellX = static_cast<std::int32_t>(world.playerX);
+    cast.cellY = static_cast<std::int32_t>(world.playerY);
+    const float deltaDistX = boundarySpacing(cast.rayDir.x);
+    const float deltaDistY = boundarySpacing(cast.rayDir.y);
+
+    std::int32_t stepX = 1;
+    float sideDistX = (static_cast<float>(cast.cellX) + 1.0f - world.playerX) * deltaDistX;
+    if (cast.rayDir.x < 0.0f) {
+        stepX = -1;
+        sideDistX = (world.playerX - static_cast<float>(cast.cellX)) * deltaDistX;
+    }
+    std::int32_t stepY = 1;
+    float sideDistY = (static_cast<float>(cast.cellY) + 1.0f - world.playerY) * deltaDistY;
+    if (cast.rayDir.y < 0.0f) {
+        stepY = -1;
+        sideDistY = (world.playerY - static_cast<float>(cast.cellY)) * deltaDistY;
+    }
+
+    // Walk from boundary to boundary; ties step in y. Every step leaves a row or a column
+    // behind for good, so the walk ends within 64 steps even without a wall.
+    cast.hitSide = 0;
+    while (!stopsRay(map, cast.cellX, cast.cellY)) {
+        if (sideDistX < sideDistY) {
+            sideDistX += deltaDistX;
+            cast.cellX += stepX;
+            cast.hitSide = 0;
+        } else {
+            sideDistY += deltaDistY;
+            cast.cellY += stepY;
+            cast.hitSide = 1;
+        }
+    }
+    cast.faceChange = x > 0 && cast.hitSide != frameCast.prevSide;
+
+    cast.wallDist = cast.hitSide == 0 ? sideDistX - deltaDistX : sideDistY - deltaDistY;
+    if (cast.wallDist < MIN_WALL_DIST) {
+        cast.wallDist = MIN_WALL_DIST;
+    }
+
+    // Fish-eye correction: the distance is projected onto the view direction.
+    const float offset = cast.rayAngle - world.viewAngle;
+    const float correction = static_cast<float>(std::cos(static_cast<double>(toRadians(offset))));
+    const float projected = correction * cast.wallDist;
+    cast.sliceHeight = truncateSliceHeight(static_cast<float>(world.screenHeight) / projected);
+    cast.sliceTop = (world.screenHeight - cast.sliceHeight) / 2;
+    cast.sliceEnd = cast.sliceTop + cast.sliceHeight;
+
+    const float alongFace = cast.hitSide == 0 ? cast.wallDist * cast.rayDir.y
+                                              : cast.wallDist * cast.rayDir.x;
+    const float wallCoordinate = (cast.hitSide == 0 ? world.playerY : world.playerX) + alongFace;
+    const float wallFloor = static_cast<float>(std::floor(static_cast<double>(wallCoordinate)));
+    cast.wallFrac = wallCoordinate - wallFloor;
+    cast.cornerColumn = isCornerColumn(map, cast);
+
+    frameCast.prevSide = cast.hitSide;
+    drawSlice(x, cast);
+    return cast;
+}

@@ -1,0 +1,229 @@
+// Reads and carries out mazecast-headless scripts.
+#include "headless_script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/main_loop.h"
+#include "platform/headless_control.h"
+#include "platform/platform.h"
+#include "screen/frame_buffer.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr long long MAX_PASSES = 100000000;
+constexpr long long MAX_CONSOLE_SIDE = 4096;
+constexpr long long MAX_SCREEN_SIDE = 1000000;
+
+struct Key {
+    const char* name;
+    int code;
+};
+constexpr Key KEYS[] = {{"up", KEY_UP},       {"down", KEY_DOWN}, {"enter", KEY_RETURN},
+                        {"shift", KEY_SHIFT}, {"w", KEY_W},       {"a", KEY_A},
+                        {"s", KEY_S},         {"d", KEY_D}};
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool keyCode(const std::string& name, int& code) {
+    const std::string wanted = lowerCase(name);
+    for (const Key& key : KEYS) {
+        if (wanted == key.name) {
+            code = key.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A whole decimal number within [low, high], and nothing else.
+bool parseNumber(const std::string& text, long long low, long long high, long long& value) {
+    std::size_t used = 0;
+    try {
+        value = std::stoll(text, &used, 10);
+    } catch (...) {
+        return false;
+    }
+    return used == text.size() && value >= low && value <= high;
+}
+
+const char* stateName(AppState state) {
+    switch (state) {
+        case Menu:
+            return "Menu";
+        case Settings:
+            return "Settings";
+        case Running:
+            return "Running";
+    }
+    return "Unknown";
+}
+
+void printConsole(std::ostream& out) {
+    for (int row = 0; row < headlessConsoleRows(); ++row) {
+        std::string text = headlessConsoleRow(row);
+        text.erase(text.find_last_not_of(' ') + 1);
+        std::string printable;
+        for (const char c : text) {
+            if (c == WALL_GLYPH) {
+                printable += "\xE2\x96\x88";  // U+2588, the full block, in UTF-8
+            } else {
+                printable += c;
+            }
+        }
+        out << printable << '\n';
+    }
+    out << "---\n";
+}
+
+void printState(std::ostream& out, const MainLoopLocals& locals) {
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "state=%s menuRow=%" PRId32 " x=%f y=%f angle=%f width=%" PRId32
+                  " height=%" PRId32 " colour=%02x cursor=%" PRId32 ",%" PRId32 " slept=%" PRIu64,
+                  stateName(locals.appState), locals.menuRow, static_cast<double>(world.playerX),
+                  static_cast<double>(world.playerY), static_cast<double>(world.viewAngle),
+                  world.screenWidth, world.screenHeight, headlessConsoleAttribute(),
+                  headlessCursorX(), headlessCursorY(), headlessSleptMilliseconds());
+    out << line << '\n';
+}
+
+// Carries out one command; returns an error message, or an empty string when it went well.
+std::string runCommand(const std::string& line, MainLoopLocals& locals, std::ostream& out) {
+    std::istringstream words(line);
+    std::string command;
+    words >> command;
+    command = lowerCase(command);
+    std::vector<std::string> args;
+    for (std::string word; words >> word;) {
+        args.push_back(word);
+    }
+    const auto number = [&](std::size_t index, long long low, long long high,
+                            long long& value) {
+        return index < args.size() && parseNumber(args[index], low, high, value);
+    };
+
+    if (command == "type") {
+        // Everything after "type " is typed as it stands, blanks included.
+        const std::size_t textStart = command.size() + 1;
+        headlessTypeInput((line.size() > textStart ? line.substr(textStart) : std::string()) + "\n");
+        return "";
+    }
+    if (command == "pass") {
+        long long count = 1;
+        if (args.size() > 1 || (args.size() == 1 && !number(0, 0, MAX_PASSES, count))) {
+            return "pass takes an optional count from 0 to 100000000";
+        }
+        for (long long i = 0; i < count; ++i) {
+            runPass(locals);
+        }
+        return "";
+    }
+    if (command == "hold" || command == "release" || command == "tap") {
+        if (args.empty()) {
+            return command + " needs at least one key";
+        }
+        std::vector<int> codes;
+        for (const std::string& name : args) {
+            int code = 0;
+            if (!keyCode(name, code)) {
+                return "unknown key '" + name + "'";
+            }
+            codes.push_back(code);
+        }
+        for (const int code : codes) {
+            if (command == "hold") {
+                headlessHoldKey(code);
+            } else if (command == "release") {
+                headlessReleaseKey(code);
+            } else {
+                headlessTapKey(code);
+            }
+        }
+        return "";
+    }
+    if (command == "cursor" || command == "move") {
+        long long x = 0;
+        long long y = 0;
+        const bool moving = command == "move";
+        const bool ok = moving ? (args.size() == 1 || args.size() == 2) : args.size() == 2;
+        if (!ok || !number(0, INT32_MIN, INT32_MAX, x) ||
+            (args.size() == 2 && !number(1, INT32_MIN, INT32_MAX, y))) {
+            return moving ? "move takes DX [DY]" : "cursor takes X Y";
+        }
+        if (moving) {
+            x += headlessCursorX();
+            y += headlessCursorY();
+            if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) {
+                return "the cursor would leave the 32-bit range";
+            }
+        }
+        headlessSetCursor(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+        return "";
+    }
+    if (command == "screen" || command == "console") {
+        const long long high = command == "screen" ? MAX_SCREEN_SIDE : MAX_CONSOLE_SIDE;
+        long long width = 0;
+        long long height = 0;
+        if (args.size() != 2 || !number(0, 1, high, width) || !number(1, 1, high, height)) {
+            return command + " takes two sizes from 1 to " + std::to_string(high);
+        }
+        if (command == "screen") {
+            headlessSetScreenSize(static_cast<std::int32_t>(width),
+                                  static_cast<std::int32_t>(height));
+        } else {
+            headlessResizeConsole(static_cast<int>(width), static_cast<int>(height));
+        }
+        return "";
+    }
+    if (command == "eof" || command == "show" || command == "state") {
+        if (!args.empty()) {
+            return command + " takes no arguments";
+        }
+        if (command == "eof") {
+            headlessEndInput();
+        } else if (command == "show") {
+            printConsole(out);
+        } else {
+            printState(out, locals);
+        }
+        return "";
+    }
+    return "unknown command '" + command + "'";
+}
+
+}  // namespace
+
+int runHeadlessScript(std::istream& script, std::ostream& out, std::ostream& err) {
+    headlessReset();
+    MainLoopLocals locals{};
+    startUp(locals);
+    std::string line;
+    for (long long lineNumber = 1; std::getline(script, line); ++lineNumber) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') {
+            continue;
+        }
+        const std::string error = runCommand(line.substr(first), locals, out);
+        if (!error.empty()) {
+            out.flush();
+            err << "mazecast-headless: line " << lineNumber << ": " << error << '\n';
+            return 2;
+        }
+    }
+    out.flush();
+    return 0;
+}

@@ -1,0 +1,11 @@
+// The script language of mazecast-headless: keys, cursor, console and typed input, and passes
+// of the game's main loop, one command a line.
+#pragma once
+
+#include <istream>
+#include <ostream>
+
+// Starts the game on the headless platform and runs `script` against it, printing what `show`
+// and `state` ask for on `out`. Returns 0 at the end of the script, or 2 after writing a
+// message naming the offending line on `err`.
+int runHeadlessScript(std::istream& script, std::ostream& out, std::ostream& err);
