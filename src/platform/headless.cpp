@@ -43,6 +43,7 @@ KeyFlags keys[KEY_COUNT];
 Desktop desktop;
 Console console;
 std::uint64_t sleptMilliseconds;
+HeadlessSleepObserver sleepObserver;
 
 // Standard input: what has been typed so far; reads past it see end of input.
 std::string typedInput;
@@ -152,6 +153,7 @@ void headlessReset() {
     inputEnded = false;
     inputStream.clear();
     sleptMilliseconds = 0;
+    sleepObserver = nullptr;
 }
 
 void headlessHoldKey(int key) {
@@ -288,7 +290,14 @@ bool platformSetCursorPos(std::int32_t x, std::int32_t y) {
 
 std::int32_t platformScreenWidth() { return desktop.width; }
 
-void platformSleep(std::uint32_t milliseconds) { sleptMilliseconds += milliseconds; }
+void headlessSetSleepObserver(HeadlessSleepObserver observer) { sleepObserver = observer; }
+
+void platformSleep(std::uint32_t milliseconds) {
+    sleptMilliseconds += milliseconds;
+    if (sleepObserver != nullptr) {
+        sleepObserver(milliseconds);
+    }
+}
 
 void platformClearConsole() { blankConsole(); }
 

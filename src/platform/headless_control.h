@@ -42,3 +42,8 @@ void headlessEndInput();
 
 // Virtual milliseconds slept so far.
 std::uint64_t headlessSleptMilliseconds();
+
+// Called with the length of every sleep, after the clock has advanced; lets a test look at the
+// console during a pause or change the keys while the game waits. nullptr removes it.
+using HeadlessSleepObserver = void (*)(std::uint32_t milliseconds);
+void headlessSetSleepObserver(HeadlessSleepObserver observer);
