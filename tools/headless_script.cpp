@@ -108,15 +108,15 @@ std::string runCommand(const std::string& line, MainLoopLocals& locals, std::ost
     for (std::string word; words >> word;) {
         args.push_back(word);
     }
-    const auto number = [&](std::size_t index, long long low, long long high,
-                            long long& value) {
+    const auto number = [&](std::size_t index, long long low, long long high, long long& value) {
         return index < args.size() && parseNumber(args[index], low, high, value);
     };
 
     if (command == "type") {
         // Everything after "type " is typed as it stands, blanks included.
         const std::size_t textStart = command.size() + 1;
-        headlessTypeInput((line.size() > textStart ? line.substr(textStart) : std::string()) + "\n");
+        headlessTypeInput((line.size() > textStart ? line.substr(textStart) : std::string()) +
+                          "\n");
         return "";
     }
     if (command == "pass") {

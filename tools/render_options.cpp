@@ -34,7 +34,9 @@ bool parseInt(const char* text, int& value) {
 }
 
 // A position lies on the grid when its truncated cell does.
-bool onGrid(float coordinate) { return coordinate > -1.0f && coordinate < static_cast<float>(MAP_SIZE); }
+bool onGrid(float coordinate) {
+    return coordinate > -1.0f && coordinate < static_cast<float>(MAP_SIZE);
+}
 
 }  // namespace
 

@@ -4,13 +4,13 @@
 #include <string>
 
 struct RenderOptions {
-    int map;      // 1, 2 or 3
+    int map;  // 1, 2 or 3
     float x;
     float y;
     float angle;
-    int width;    // 1 to 512
-    int height;   // 1 to 512
-    bool raw;     // print the wall glyph as byte 219 instead of UTF-8
+    int width;   // 1 to 512
+    int height;  // 1 to 512
+    bool raw;    // print the wall glyph as byte 219 instead of UTF-8
 };
 
 // Parses argv[1..argc-1] into options. Returns false with a one-line message in `error` for

@@ -63,7 +63,8 @@ bool isAcceptedDimension(std::int32_t value) {
 void settingsPass(AppState& appState) {
     std::ostream& out = platformOutput();
     platformSetCursorPosition(platformOutputHandle(), 0, 0);
-    out << "Set custom screen resolution\n\n" << "Width? " << std::flush;
+    out << "Set custom screen resolution\n\n"
+        << "Width? " << std::flush;
 
     const std::int32_t widthBefore = world.screenWidth;
     std::int32_t width = 0;
@@ -95,8 +96,7 @@ void settingsPass(AppState& appState) {
         }
         world.screenHeight = height;
         resizeFrameBuffer();
-        out << "Set resolution: " << world.screenWidth << "x" << world.screenHeight
-            << std::flush;
+        out << "Set resolution: " << world.screenWidth << "x" << world.screenHeight << std::flush;
         platformSleep(RESULT_PAUSE_MS);
         returnToMenu(appState);
     }

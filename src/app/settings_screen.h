@@ -6,7 +6,7 @@
 #include "app/main_loop.h"
 
 constexpr std::int32_t MAX_SCREEN_DIMENSION = 512;  // largest accepted width and height
-constexpr std::uint32_t RESULT_PAUSE_MS = 5000;      // how long the new size stays on screen
+constexpr std::uint32_t RESULT_PAUSE_MS = 5000;     // how long the new size stays on screen
 
 // Set while an accepted width waits for its height; false whenever a pass begins or ends.
 extern bool settingsHeightPending;

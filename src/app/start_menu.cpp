@@ -11,8 +11,12 @@ namespace {
 constexpr std::uint32_t MOVE_PAUSE_MS = 120;
 constexpr std::int16_t MARKER_COLUMN = 12;  // two past the longest entry text
 
-bool isHeld(int key) { return platformKeyState(key) < 0; }
-bool wasPressed(int key) { return (platformKeyState(key) & 1) != 0; }
+bool isHeld(int key) {
+    return platformKeyState(key) < 0;
+}
+bool wasPressed(int key) {
+    return (platformKeyState(key) & 1) != 0;
+}
 
 void startDemo(AppState& appState, const MapGrid& map, float x, float y) {
     appState = Running;
@@ -29,7 +33,10 @@ void menuPass(AppState& appState, std::int32_t& menuRow) {
     std::ostream& out = platformOutput();
     // Written over the previous pass's text without clearing; the line ends only pass over
     // rows 1, 3 and 5.
-    out << "Run DEMO 1\n\n" << "Run DEMO 2\n\n" << "Run DEMO 3\n\n" << "Settings\n";
+    out << "Run DEMO 1\n\n"
+        << "Run DEMO 2\n\n"
+        << "Run DEMO 3\n\n"
+        << "Settings\n";
     out.flush();
 
     if (isHeld(KEY_UP) && menuRow > 0) {

@@ -8,7 +8,9 @@
 
 namespace {
 
-bool isHeld(int key) { return platformKeyState(key) < 0; }
+bool isHeld(int key) {
+    return platformKeyState(key) < 0;
+}
 
 // Cells are found by truncation towards zero, not by floor.
 bool isWalkable(float x, float y) {

@@ -59,9 +59,8 @@ void blankConsole() {
 void makeConsole(int columns, int rows) {
     console.columns = std::max(columns, 1);
     console.rows = std::max(rows, 1);
-    console.cells.assign(static_cast<std::size_t>(console.columns) *
-                             static_cast<std::size_t>(console.rows),
-                         ' ');
+    console.cells.assign(
+        static_cast<std::size_t>(console.columns) * static_cast<std::size_t>(console.rows), ' ');
     console.attribute = DEFAULT_ATTRIBUTE;
     console.cursorColumn = 0;
     console.cursorRow = 0;
@@ -137,7 +136,9 @@ TypedInputBuffer inputBuffer;
 std::ostream outputStream(&outputBuffer);
 std::istream inputStream(&inputBuffer);
 
-bool validKey(int key) { return key >= 0 && key < KEY_COUNT; }
+bool validKey(int key) {
+    return key >= 0 && key < KEY_COUNT;
+}
 
 // The model starts in its reset state before main runs.
 const bool initialised = (headlessReset(), true);
@@ -180,9 +181,15 @@ void headlessSetCursor(std::int32_t x, std::int32_t y) {
     desktop.cursorY = y;
 }
 
-std::int32_t headlessCursorX() { return desktop.cursorX; }
-std::int32_t headlessCursorY() { return desktop.cursorY; }
-void headlessSetCursorUnreadable(bool unreadable) { desktop.cursorUnreadable = unreadable; }
+std::int32_t headlessCursorX() {
+    return desktop.cursorX;
+}
+std::int32_t headlessCursorY() {
+    return desktop.cursorY;
+}
+void headlessSetCursorUnreadable(bool unreadable) {
+    desktop.cursorUnreadable = unreadable;
+}
 
 void headlessSetScreenSize(std::int32_t width, std::int32_t height) {
     desktop.width = width;
@@ -197,8 +204,12 @@ void headlessResizeConsole(int columns, int rows) {
     console.cursorInfo = cursorInfo;
 }
 
-int headlessConsoleColumns() { return console.columns; }
-int headlessConsoleRows() { return console.rows; }
+int headlessConsoleColumns() {
+    return console.columns;
+}
+int headlessConsoleRows() {
+    return console.rows;
+}
 
 std::string headlessConsoleRow(int row) {
     if (row < 0 || row >= console.rows) {
@@ -208,10 +219,18 @@ std::string headlessConsoleRow(int row) {
     return std::string(start, start + console.columns);
 }
 
-unsigned headlessConsoleAttribute() { return console.attribute; }
-bool headlessTextCursorVisible() { return console.cursorInfo.visible; }
-int headlessTextCursorColumn() { return console.cursorColumn; }
-int headlessTextCursorRow() { return console.cursorRow; }
+unsigned headlessConsoleAttribute() {
+    return console.attribute;
+}
+bool headlessTextCursorVisible() {
+    return console.cursorInfo.visible;
+}
+int headlessTextCursorColumn() {
+    return console.cursorColumn;
+}
+int headlessTextCursorRow() {
+    return console.cursorRow;
+}
 
 void headlessTypeInput(const std::string& text) {
     if (!inputEnded) {
@@ -219,13 +238,21 @@ void headlessTypeInput(const std::string& text) {
     }
 }
 
-void headlessEndInput() { inputEnded = true; }
+void headlessEndInput() {
+    inputEnded = true;
+}
 
-std::uint64_t headlessSleptMilliseconds() { return sleptMilliseconds; }
+std::uint64_t headlessSleptMilliseconds() {
+    return sleptMilliseconds;
+}
 
-const char* platformName() { return "headless"; }
+const char* platformName() {
+    return "headless";
+}
 
-ConsoleHandle platformOutputHandle() { return &console; }
+ConsoleHandle platformOutputHandle() {
+    return &console;
+}
 
 bool platformGetCursorInfo(ConsoleHandle, ConsoleCursorInfo* info) {
     *info = console.cursorInfo;
@@ -251,8 +278,9 @@ bool platformWriteRow(ConsoleHandle, const char* chars, std::uint32_t length, st
     if (column < 0 || row < 0 || column >= console.columns || row >= console.rows) {
         return false;
     }
-    const std::size_t start = static_cast<std::size_t>(row) * static_cast<std::size_t>(console.columns) +
-                              static_cast<std::size_t>(column);
+    const std::size_t start =
+        static_cast<std::size_t>(row) * static_cast<std::size_t>(console.columns) +
+        static_cast<std::size_t>(column);
     const std::size_t count = std::min<std::size_t>(length, console.cells.size() - start);
     std::memcpy(console.cells.data() + start, chars, count);
     return true;
@@ -288,9 +316,13 @@ bool platformSetCursorPos(std::int32_t x, std::int32_t y) {
     return true;
 }
 
-std::int32_t platformScreenWidth() { return desktop.width; }
+std::int32_t platformScreenWidth() {
+    return desktop.width;
+}
 
-void headlessSetSleepObserver(HeadlessSleepObserver observer) { sleepObserver = observer; }
+void headlessSetSleepObserver(HeadlessSleepObserver observer) {
+    sleepObserver = observer;
+}
 
 void platformSleep(std::uint32_t milliseconds) {
     sleptMilliseconds += milliseconds;
@@ -299,10 +331,18 @@ void platformSleep(std::uint32_t milliseconds) {
     }
 }
 
-void platformClearConsole() { blankConsole(); }
+void platformClearConsole() {
+    blankConsole();
+}
 
-void platformSetConsoleColours() { console.attribute = RUNNING_ATTRIBUTE; }
+void platformSetConsoleColours() {
+    console.attribute = RUNNING_ATTRIBUTE;
+}
 
-std::istream& platformInput() { return inputStream; }
+std::istream& platformInput() {
+    return inputStream;
+}
 
-std::ostream& platformOutput() { return outputStream; }
+std::ostream& platformOutput() {
+    return outputStream;
+}

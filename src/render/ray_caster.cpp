@@ -145,8 +145,8 @@ ColumnCast castColumn(std::int32_t x) {
     cast.sliceTop = (world.screenHeight - cast.sliceHeight) / 2;
     cast.sliceEnd = cast.sliceTop + cast.sliceHeight;
 
-    const float alongFace = cast.hitSide == 0 ? cast.wallDist * cast.rayDir.y
-                                              : cast.wallDist * cast.rayDir.x;
+    const float alongFace =
+        cast.hitSide == 0 ? cast.wallDist * cast.rayDir.y : cast.wallDist * cast.rayDir.x;
     const float wallCoordinate = (cast.hitSide == 0 ? world.playerY : world.playerX) + alongFace;
     const float wallFloor = static_cast<float>(std::floor(static_cast<double>(wallCoordinate)));
     cast.wallFrac = wallCoordinate - wallFloor;

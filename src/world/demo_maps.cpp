@@ -14,7 +14,8 @@ constexpr MapGrid buildMap(std::initializer_list<std::string_view> rows, std::si
     std::size_t y = 0;
     for (std::string_view row : rows) {
         for (std::size_t x = 0; x < paddedWidth; ++x) {
-            map[y * MAP_STRIDE + x] = x < row.size() ? static_cast<unsigned char>(row[x]) : OPEN_CELL;
+            map[y * MAP_STRIDE + x] =
+                x < row.size() ? static_cast<unsigned char>(row[x]) : OPEN_CELL;
         }
         ++y;
     }

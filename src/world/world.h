@@ -16,12 +16,12 @@ constexpr unsigned char WALL_CELL = '1';
 constexpr unsigned char OPEN_CELL = ' ';
 
 struct World {
-    float playerX;       // position along the map's columns, in cells
-    float playerY;       // position along the map's rows, in cells
+    float playerX;  // position along the map's columns, in cells
+    float playerY;  // position along the map's rows, in cells
     const MapGrid* currentMap;
     std::int32_t screenHeight;  // frame rows
     std::int32_t screenWidth;   // frame columns
-    float viewAngle;     // degrees; 0 looks along +x, 90 along +y (down the map text)
+    float viewAngle;            // degrees; 0 looks along +x, 90 along +y (down the map text)
 };
 
 extern const MapGrid demoMap1;

@@ -77,8 +77,8 @@ TEST_F(ControlTest, NormalisationAdjustsAtMostOncePerDirection) {
         float before, after;
     };
     const Case cases[] = {
-        {-0.25f, 359.75f}, {360.0f, 0.0f},  {359.75f, 359.75f}, {-0.00001f, 0.0f},
-        {370.0f, 10.0f},   {720.5f, 360.5f}, {-400.0f, -40.0f},   {0.0f, 0.0f},
+        {-0.25f, 359.75f}, {360.0f, 0.0f},   {359.75f, 359.75f}, {-0.00001f, 0.0f},
+        {370.0f, 10.0f},   {720.5f, 360.5f}, {-400.0f, -40.0f},  {0.0f, 0.0f},
     };
     for (const Case& c : cases) {
         world.viewAngle = c.before;

@@ -37,7 +37,9 @@ protected:
     static std::string frameColumn(int x) {
         std::string column;
         for (const auto& row : frameBuffer) {
-            column += row[static_cast<std::size_t>(x)] == WALL_GLYPH ? '#' : row[static_cast<std::size_t>(x)];
+            column += row[static_cast<std::size_t>(x)] == WALL_GLYPH
+                          ? '#'
+                          : row[static_cast<std::size_t>(x)];
         }
         return column;
     }

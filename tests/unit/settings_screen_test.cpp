@@ -49,10 +49,7 @@ TEST_F(SettingsTest, AcceptedSizeIsShownThenTheMenuReturns) {
     headlessTypeInput("80\n0\n25\n");
     pass();
     const std::vector<std::string> expected = {
-        "Set custom screen resolution",
-        "",
-        "Width? Set width: 80",
-        "Height? Invalid height",
+        "Set custom screen resolution",  "", "Width? Set width: 80", "Height? Invalid height",
         "Height? Set resolution: 80x25",
     };
     ASSERT_GE(consoleDuringPause.size(), expected.size());
@@ -74,9 +71,10 @@ TEST_F(SettingsTest, WidthBoundsAreOneAndFiveHundredTwelve) {
         const char* typed;
         bool accepted;
     };
-    const Case cases[] = {{"512", true}, {"1", true},  {"513", false}, {"0", false},
-                          {"-5", false}, {"+7", true}, {"99999999999", false},
-                          {"-2147483648", false}, {"abc", false}, {"4294967297", false}};
+    const Case cases[] = {
+        {"512", true},  {"1", true},          {"513", false},         {"0", false},
+        {"-5", false},  {"+7", true},         {"99999999999", false}, {"-2147483648", false},
+        {"abc", false}, {"4294967297", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         SetUp();
@@ -161,7 +159,8 @@ TEST_F(SettingsTest, EndOfInputAbandonsTheVisit) {
     struct Case {
         const char* typed;
     };
-    for (const Case c : {Case{""}, Case{"   \n\n"}, Case{"300\n"}, Case{"300\n-"}, Case{"300 0\n"}}) {
+    for (const Case c :
+         {Case{""}, Case{"   \n\n"}, Case{"300\n"}, Case{"300\n-"}, Case{"300 0\n"}}) {
         SCOPED_TRACE(c.typed);
         SetUp();
         headlessTypeInput(c.typed);

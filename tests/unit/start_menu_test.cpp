@@ -31,7 +31,8 @@ TEST_F(StartMenuTest, StartUpHidesTheTextCursorAndTakesTheAnchor) {
 }
 
 TEST_F(StartMenuTest, FirstPassWritesOverOldTextWithTheMarkerOnDemoOne) {
-    platformOutput() << std::string(20, 'x') << "\n\n\n\n\n\n\n" << "leftover" << std::flush;
+    platformOutput() << std::string(20, 'x') << "\n\n\n\n\n\n\n"
+                     << "leftover" << std::flush;
     pass();
     EXPECT_EQ(consoleText(0), "Run DEMO 1xx<--xxxxx");
     EXPECT_EQ(consoleText(1), "");

@@ -10,9 +10,9 @@ namespace {
 struct MapLayout {
     const char* name;
     const MapGrid* map;
-    int rows;        // listed rows
-    int cells;       // cells shown per row
-    int paddedWidth; // row text length before the zero bytes
+    int rows;         // listed rows
+    int cells;        // cells shown per row
+    int paddedWidth;  // row text length before the zero bytes
     float startX, startY;
 };
 
@@ -51,9 +51,9 @@ TEST(DemoMaps, AreClosedByWallsAndStartInOpenFloor) {
             EXPECT_EQ(mapCell(*layout.map, 0, i), WALL_CELL);
             EXPECT_EQ(mapCell(*layout.map, layout.cells - 1, i), WALL_CELL);
         }
-        EXPECT_EQ(mapCell(*layout.map, static_cast<int>(layout.startX),
-                          static_cast<int>(layout.startY)),
-                  OPEN_CELL);
+        EXPECT_EQ(
+            mapCell(*layout.map, static_cast<int>(layout.startX), static_cast<int>(layout.startY)),
+            OPEN_CELL);
     }
 }
 
@@ -64,10 +64,12 @@ TEST(DemoMaps, KnownCells) {
         unsigned char expected;
     };
     const Cell cells[] = {
-        {&demoMap1, 3, 3, WALL_CELL},  {&demoMap1, 2, 3, OPEN_CELL},  {&demoMap1, 11, 1, WALL_CELL},
-        {&demoMap2, 3, 6, OPEN_CELL},  {&demoMap2, 4, 6, WALL_CELL},  {&demoMap2, 9, 6, OPEN_CELL},
-        {&demoMap3, 17, 12, OPEN_CELL}, {&demoMap3, 2, 13, OPEN_CELL}, {&demoMap3, 3, 13, WALL_CELL},
-        {&demoMap3, 15, 11, WALL_CELL}, {&demoMap3, 20, 14, OPEN_CELL},
+        {&demoMap1, 3, 3, WALL_CELL},   {&demoMap1, 2, 3, OPEN_CELL},
+        {&demoMap1, 11, 1, WALL_CELL},  {&demoMap2, 3, 6, OPEN_CELL},
+        {&demoMap2, 4, 6, WALL_CELL},   {&demoMap2, 9, 6, OPEN_CELL},
+        {&demoMap3, 17, 12, OPEN_CELL}, {&demoMap3, 2, 13, OPEN_CELL},
+        {&demoMap3, 3, 13, WALL_CELL},  {&demoMap3, 15, 11, WALL_CELL},
+        {&demoMap3, 20, 14, OPEN_CELL},
     };
     for (const Cell& cell : cells) {
         EXPECT_EQ(mapCell(*cell.map, cell.x, cell.y), cell.expected) << cell.x << "," << cell.y;
