@@ -59,11 +59,19 @@ TEST_F(RayCasterTest, ViewDirectionAtHalfTurnLeansSlightlyDown) {
 }
 
 TEST_F(RayCasterTest, RadiansMultiplyByPiBeforeDividing) {
-    // 1e-40 * 3.14159 is a subnormal that a precomputed pi/180 factor would flush differently.
-    const float angles[] = {1.0f, 45.0f, 90.0f, 123.456f, 359.75f, -30.0f};
-    for (const float angle : angles) {
-        const float scaled = angle * 3.14159f;
-        EXPECT_EQ(toRadians(angle), scaled / 180.0f) << angle;
+    // Expected values worked out independently; a precomputed 3.14159 / 180 factor gives a
+    // different last bit for most of these angles.
+    struct Case {
+        float degrees;
+        float radians;
+    };
+    const Case cases[] = {
+        {45.0f, 0x1.921fap-1f},  {90.0f, 0x1.921fap+0f},     {180.0f, 0x1.921fap+1f},
+        {13.0f, 0x1.d0ad14p-3f}, {359.75f, 0x1.91d822p+2f},  {100.0f, 0x1.becdccp+0f},
+        {-30.0f, -0x1.0c1516p-1f},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(toRadians(c.degrees), c.radians) << c.degrees;
     }
 }
 
