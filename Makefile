@@ -2,7 +2,7 @@
 PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
 
-.PHONY: all configure build run test format check-format clean
+.PHONY: all configure build run test bench format check-format clean
 
 all: build
 
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+bench: configure
+	cmake --build --preset $(PRESET) --target mazecast_bench
+	./$(BUILD_DIR)/mazecast_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
