@@ -59,16 +59,26 @@ bool isCornerColumn(const MapGrid& map, const ColumnCast& cast) {
     return false;
 }
 
+// Draws the slice's outline into column x, which castView has blanked: the whole slice for a
+// corner or face-change column, otherwise only its top and bottom rows. The ends are compared
+// unclipped, so an end beyond the frame gets no glyph; the blank cells between the ends are
+// left as they are rather than written again, which keeps a tall slice to two writes.
 void drawSlice(std::int32_t x, const ColumnCast& cast) {
-    const bool fullLine = cast.cornerColumn || cast.faceChange;
-    // Rows outside the frame are skipped; the ends are compared unclipped, so an end of the
-    // slice beyond the frame gets no glyph row.
-    const std::int32_t first = std::max(cast.sliceTop, 0);
-    const std::int32_t last = std::min(cast.sliceEnd, world.screenHeight);
     const auto column = static_cast<std::size_t>(x);
-    for (std::int32_t y = first; y < last; ++y) {
-        const bool outline = fullLine || y == cast.sliceTop || y == cast.sliceEnd - 1;
-        frameBuffer[static_cast<std::size_t>(y)][column] = outline ? WALL_GLYPH : BLANK;
+    const auto drawGlyph = [&](std::int32_t y) {
+        if (y >= 0 && y < world.screenHeight) {
+            frameBuffer[static_cast<std::size_t>(y)][column] = WALL_GLYPH;
+        }
+    };
+    if (cast.cornerColumn || cast.faceChange) {
+        const std::int32_t first = std::max(cast.sliceTop, 0);
+        const std::int32_t last = std::min(cast.sliceEnd, world.screenHeight);
+        for (std::int32_t y = first; y < last; ++y) {
+            drawGlyph(y);
+        }
+    } else if (cast.sliceHeight > 0) {
+        drawGlyph(cast.sliceTop);
+        drawGlyph(cast.sliceEnd - 1);
     }
 }
 

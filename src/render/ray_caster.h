@@ -43,6 +43,7 @@ struct ColumnCast {
 // direction, which the same frame's movement uses.
 Direction castView();
 
-// Casts and draws column x (0 <= x < world.screenWidth) with the values castView set.
-// Reads: world, frameCast. Sets: frameCast.prevSide, column x of frameBuffer.
+// Casts and draws column x (0 <= x < world.screenWidth) with the values castView set, into a
+// column that castView has blanked. Reads: world, frameCast. Sets: frameCast.prevSide, the
+// slice's glyphs in column x of frameBuffer.
 ColumnCast castColumn(std::int32_t x);
