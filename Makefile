@@ -2,7 +2,7 @@
 PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
 
-.PHONY: all configure build run test bench format check-format clean
+.PHONY: all configure build run test bench check-sanitize format check-format clean
 
 all: build
 
@@ -21,6 +21,12 @@ test: build
 bench: configure
 	cmake --build --preset $(PRESET) --target mazecast_bench
 	./$(BUILD_DIR)/mazecast_bench
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
+check-sanitize:
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
