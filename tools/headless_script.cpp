@@ -21,6 +21,35 @@ constexpr long long MAX_PASSES = 100000000;
 constexpr long long MAX_CONSOLE_SIDE = 4096;
 constexpr long long MAX_SCREEN_SIDE = 1000000;
 
+// A pass that sleeps this long in virtual time waits for something no script line can change
+// while it runs (Enter held when the settings screen ends): the script stops with an error
+// instead of spinning for ever.
+constexpr std::uint64_t STUCK_PASS_MS = 3600000;
+struct StuckPass {};
+std::uint64_t passStartedAt;
+
+void watchForStuckPass(std::uint32_t) {
+    if (headlessSleptMilliseconds() - passStartedAt > STUCK_PASS_MS) {
+        throw StuckPass{};
+    }
+}
+
+// Runs `count` passes; false when one of them got stuck.
+bool runPasses(MainLoopLocals& locals, long long count) {
+    headlessSetSleepObserver(watchForStuckPass);
+    try {
+        for (long long i = 0; i < count; ++i) {
+            passStartedAt = headlessSleptMilliseconds();
+            runPass(locals);
+        }
+    } catch (const StuckPass&) {
+        headlessSetSleepObserver(nullptr);
+        return false;
+    }
+    headlessSetSleepObserver(nullptr);
+    return true;
+}
+
 struct Key {
     const char* name;
     int code;
@@ -124,8 +153,8 @@ std::string runCommand(const std::string& line, MainLoopLocals& locals, std::ost
         if (args.size() > 1 || (args.size() == 1 && !number(0, 0, MAX_PASSES, count))) {
             return "pass takes an optional count from 0 to 100000000";
         }
-        for (long long i = 0; i < count; ++i) {
-            runPass(locals);
+        if (!runPasses(locals, count)) {
+            return "a pass did not finish within an hour of virtual time (is Enter held?)";
         }
         return "";
     }
