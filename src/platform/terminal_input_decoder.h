@@ -1,0 +1,54 @@
+// Turns the bytes a terminal sends into key, mouse and reply events. Pure: no I/O, no clock.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+// The keys the game asks about, numbered above the byte range so no caller mistakes a key for
+// a byte. Every other key is dropped by the decoder.
+enum class TermKey : int {
+    Enter = 256,
+    Shift,
+    Up,
+    Down,
+    Left,
+    Right,
+    W,
+    A,
+    S,
+    D,
+};
+
+// How a key event came: with the keyboard protocol's event type, or as plain bytes, which say
+// only that the key went down or auto-repeated.
+enum class KeyAction { Press, Repeat, Release, Typed };
+
+enum class InputKind {
+    Key,               // key, action, shift
+    Mouse,             // x, y: the pointer position as reported (cells or pixels)
+    Interrupt,         // Ctrl+C arrived as bytes rather than as a signal
+    Suspend,           // Ctrl+Z arrived as bytes
+    FocusLost,         // the window lost the keyboard focus; held keys will not report release
+    KeyboardFlags,     // reply to the keyboard protocol query: value = the flags in force
+    DeviceAttributes,  // reply to the primary device attributes request
+    PixelMouseMode,    // reply to the mode request for SGR-pixel mouse: value = its state
+    CellSize,          // reply to the cell size request: x = width, y = height in pixels
+};
+
+struct InputEvent {
+    InputKind kind;
+    TermKey key;
+    KeyAction action;
+    bool shift;  // Shift was down (from a modifier parameter or an upper-case letter)
+    int x;
+    int y;
+    int value;
+};
+
+// Decodes every whole item at the start of `bytes`, appending its events to `events`, and
+// returns how many bytes were used. An item cut short at the end is left for the next call,
+// unless `final` is set (no more bytes are coming soon): then it is dropped as garbage.
+// Replies to queries become reply events, never keys; unknown sequences are skipped whole.
+std::size_t decodeTerminalInput(std::string_view bytes, bool final,
+                                std::vector<InputEvent>& events);

@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""Plays a terminal that speaks the progressive keyboard protocol and SGR-pixel mouse to the
+game over a pseudo-terminal: answers its start-up queries, sends press and release events and
+pixel motion, quits with the protocol's Ctrl+C and checks what the game left behind.
+
+Usage: keyboard_protocol_pty.py PATH/TO/mazecast
+"""
+import os
+import re
+import select
+import signal
+import struct
+import subprocess
+import sys
+import termios
+import fcntl
+import time
+
+STATUS = re.compile(rb"X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+)")
+PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
+# Flags 0 in force, pixel mouse set, 10 x 20 cells, then the device attributes.
+PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
+PUSH = b"\x1b[>11u"
+CONFIRM = b"\x1b[?u\x1b[c"
+CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
+
+
+class Terminal:
+    def __init__(self, program):
+        self.master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 1200, 800))
+        self.before = termios.tcgetattr(slave)
+        self.slave = slave
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-kitty",
+               "LANG": "C.UTF-8"}
+        self.process = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave,
+                                        env=env, start_new_session=True)
+        self.output = b""
+
+    def read(self, seconds):
+        deadline = time.monotonic() + seconds
+        while True:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return
+            ready, _, _ = select.select([self.master], [], [], left)
+            if not ready:
+                return
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            self.output += chunk
+
+    def wait_for(self, needle, seconds=5.0):
+        deadline = time.monotonic() + seconds
+        while needle not in self.output and time.monotonic() < deadline:
+            self.read(0.05)
+        return needle in self.output
+
+    def send(self, data):
+        os.write(self.master, data)
+
+    def status(self):
+        found = STATUS.findall(self.output)
+        return tuple(float(v) for v in found[-1]) if found else None
+
+
+def main():
+    passed = []
+    failed = []
+
+    def check(name, ok):
+        (passed if ok else failed).append(name)
+        print(("ok: " if ok else "FAILED: ") + name)
+        return ok
+
+    term = Terminal(os.path.realpath(sys.argv[1]))
+    try:
+        check("start-up queries sent", term.wait_for(PROBE))
+        term.send(PROBE_REPLY)
+        check("keyboard flags 1|2|8 pushed and re-queried", term.wait_for(PUSH + CONFIRM))
+        term.send(CONFIRM_REPLY)
+        check("menu shown", term.wait_for(b"Run DEMO 1"))
+        term.send(b"\x1b[13u")
+        term.read(0.1)
+        term.send(b"\x1b[13;1:3u")
+        check("Enter press starts demo 1",
+              term.wait_for(b"X:6.000000 Y:6.000000 A:180.000000"))
+
+        # Shift alone, as its own key, makes every step of a held W half a cell.
+        term.send(b"\x1b[57441;2u")
+        term.send(b"\x1b[119;2u")
+        term.read(0.3)
+        term.send(b"\x1b[119;2:3u\x1b[57441;1:3u")
+        term.read(0.15)
+        ran = term.status()
+        check("W held with Shift walks in half cells (X=%s)" % (ran,),
+              ran is not None and ran[0] <= 5.0 and (ran[0] * 2) % 1.0 == 0.0)
+
+        # One press of S and no repeats: held until its release, not for a tap's two steps.
+        term.send(b"\x1b[115u")
+        term.read(0.4)
+        term.send(b"\x1b[115;1:3u")
+        term.read(0.15)
+        walked = term.status()
+        check("S held by its press walks on without repeats (X=%s)" % (walked,),
+              walked is not None and walked[0] - ran[0] > 0.5 + 1e-6)
+        term.read(0.3)
+        check("S release stops the player", term.status() == walked)
+
+        # Pixel reports: the first anchors, 50 pixels to the right turn 5 degrees.
+        term.send(b"\x1b[<35;600;300M")
+        term.read(0.1)
+        term.send(b"\x1b[<35;650;300M")
+        check("pixel mouse motion turns 0.1 degree a pixel",
+              term.wait_for(b"A:185.000000", 2.0))
+
+        term.output = b""
+        term.send(b"\x1b[99;5u")
+        try:
+            code = term.process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            code = None
+        term.read(0.2)
+        check("protocol Ctrl+C ends the game by SIGINT", code == -signal.SIGINT)
+        check("keyboard flags popped, mouse off, main screen back",
+              b"\x1b[<u" in term.output and b"\x1b[?1003l" in term.output
+              and term.output.rstrip().endswith(b"\x1b[?1049l"))
+        check("terminal settings restored", termios.tcgetattr(term.slave) == term.before)
+    finally:
+        if term.process.poll() is None:
+            term.process.kill()
+            term.process.wait()
+    print("%d passed, %d failed" % (len(passed), len(failed)))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
