@@ -89,15 +89,17 @@ void TerminalScreen::forgetRows() {
 
 // Printable ASCII goes as it is, the wall byte as the glyph the locale can show, anything
 // else (control bytes above all) as '?', so no frame byte can move the cursor or change modes.
-void TerminalScreen::appendShown(std::string& out, const std::string& bytes) const {
+void TerminalScreen::appendShown(std::string& out, std::string_view bytes) const {
+    const std::string_view glyph =
+        utf8Glyph ? std::string_view(BLOCK_UTF8) : std::string_view(&BLOCK_FALLBACK, 1);
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte == BLOCK_BYTE) {
-            out += utf8Glyph ? BLOCK_UTF8 : std::string(1, BLOCK_FALLBACK);
+            out.append(glyph);
         } else if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
+            out.push_back(c);
         } else {
-            out += '?';
+            out.push_back('?');
         }
     }
 }
@@ -109,21 +111,26 @@ std::string TerminalScreen::present() {
         if (row.first >= row.end) {
             continue;  // nothing written on this row since the window was blanked
         }
-        std::string span = row.wanted.substr(static_cast<std::size_t>(row.first),
-                                             static_cast<std::size_t>(row.end - row.first));
-        if (row.sentValid && row.sentFirst == row.first && row.sent == span) {
+        const std::string_view span = std::string_view(row.wanted)
+                                          .substr(static_cast<std::size_t>(row.first),
+                                                  static_cast<std::size_t>(row.end - row.first));
+        if (row.sentValid && row.sentFirst == row.first && std::string_view(row.sent) == span) {
             continue;
+        }
+        if (rowsOut.empty()) {
+            rowsOut.reserve(rowsWanted.size() * (span.size() * 3 + 16));
+            rowsOut += SAVE_CURSOR;
         }
         rowsOut += cursorTo(static_cast<int>(index), row.first);
         appendShown(rowsOut, span);
-        row.sent = std::move(span);
+        row.sent.assign(span);  // reuses the row's storage
         row.sentFirst = row.first;
         row.sentValid = true;
     }
-    if (rowsOut.empty()) {
-        return rowsOut;
+    if (!rowsOut.empty()) {
+        rowsOut += RESTORE_CURSOR;
     }
-    return SAVE_CURSOR + rowsOut + RESTORE_CURSOR;
+    return rowsOut;
 }
 
 std::string TerminalScreen::paint() const {

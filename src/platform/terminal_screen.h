@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The sequence that moves the terminal's cursor to a zero-based row and column.
@@ -51,7 +52,7 @@ private:
         std::string sent;
     };
 
-    void appendShown(std::string& out, const std::string& bytes) const;
+    void appendShown(std::string& out, std::string_view bytes) const;
 
     int windowColumns;
     int windowRows;
