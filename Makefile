@@ -36,3 +36,14 @@ check-format:
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Windows: cross-compiled with mingw-w64 into build-windows/ (the `windows` preset), tested under
+# wine by .ci/windows-tests.sh, which also installs the cross compiler and wine when missing.
+.PHONY: windows test-windows
+
+windows:
+	cmake --preset windows
+	cmake --build --preset windows
+
+test-windows:
+	bash .ci/windows-tests.sh
