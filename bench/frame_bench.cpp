@@ -67,6 +67,21 @@ void BM_CastView(benchmark::State& state) {
 }
 BENCHMARK(BM_CastView)->Apply(sizes);
 
+// The same while turning a pixel each frame, so every frame computes its rays afresh.
+void BM_CastViewTurning(benchmark::State& state) {
+    setUp(state);
+    const float angles[] = {world.viewAngle, world.viewAngle + 0.1f};
+    std::size_t frame = 0;
+    const std::uint64_t before = allocationCount();
+    for (auto _ : state) {
+        world.viewAngle = angles[frame++ % 2];
+        benchmark::DoNotOptimize(castView());
+        benchmark::ClobberMemory();
+    }
+    reportPerFrame(state, before);
+}
+BENCHMARK(BM_CastViewTurning)->Apply(sizes);
+
 // The floor: every cell of the same frame written once, row by row.
 void BM_WriteEveryCell(benchmark::State& state) {
     setUp(state);

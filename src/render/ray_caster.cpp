@@ -2,8 +2,10 @@
 #include "render/ray_caster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "screen/frame_buffer.h"
 #include "world/world.h"
@@ -11,6 +13,54 @@
 FrameCast frameCast = {Direction{1.0f, 0.0f}, 0.0f, 0.0f, -1};
 
 namespace {
+
+// What a column's ray looks like before it meets the map: its angle, its direction and the
+// fish-eye correction. It depends only on the view angle and the frame width.
+struct ColumnRay {
+    float rayAngle;
+    Direction rayDir;
+    float correction;
+};
+
+// The rays of the last frame, kept while the view angle and the frame width stay the same
+// (walking without turning), which saves every column its three library calls.
+constexpr std::size_t RAY_TABLE_SIZE = 512;
+std::array<ColumnRay, RAY_TABLE_SIZE> rayTable;
+std::uint32_t rayTableAngleBits;
+std::int32_t rayTableWidth = -1;
+
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+bool rayTableFits() {
+    return rayTableWidth == world.screenWidth && rayTableAngleBits == bitsOf(world.viewAngle);
+}
+
+ColumnRay traceRay(std::int32_t x) {
+    ColumnRay ray{};
+    const float share = static_cast<float>(x) / frameCast.widthAsFloat;
+    const float spread = share * FOV_DEGREES;
+    ray.rayAngle = spread + frameCast.startAngle;
+    ray.rayDir = directionOf(ray.rayAngle);
+    const float offset = ray.rayAngle - world.viewAngle;
+    ray.correction = static_cast<float>(std::cos(static_cast<double>(toRadians(offset))));
+    return ray;
+}
+
+void refreshRayTable() {
+    if (rayTableFits()) {
+        return;
+    }
+    const auto columns = static_cast<std::size_t>(std::max(world.screenWidth, 0));
+    for (std::size_t x = 0; x < std::min(columns, RAY_TABLE_SIZE); ++x) {
+        rayTable[x] = traceRay(static_cast<std::int32_t>(x));
+    }
+    rayTableWidth = world.screenWidth;
+    rayTableAngleBits = bitsOf(world.viewAngle);
+}
 
 // A ray stops in a wall cell, and at the edge of the grid on a map that is not closed by walls,
 // so the walk never reads outside the map and always ends.
@@ -93,6 +143,7 @@ Direction castView() {
     frameCast.prevSide = -1;
     frameCast.startAngle = world.viewAngle - FOV_DEGREES / 2.0f;
     frameCast.widthAsFloat = static_cast<float>(world.screenWidth);
+    refreshRayTable();
     for (std::int32_t x = 0; x < world.screenWidth; ++x) {
         castColumn(x);
     }
@@ -103,10 +154,11 @@ ColumnCast castColumn(std::int32_t x) {
     const MapGrid& map = *world.currentMap;
     ColumnCast cast{};
 
-    const float share = static_cast<float>(x) / frameCast.widthAsFloat;
-    const float spread = share * FOV_DEGREES;
-    cast.rayAngle = spread + frameCast.startAngle;
-    cast.rayDir = directionOf(cast.rayAngle);
+    const auto column = static_cast<std::size_t>(x);
+    const ColumnRay ray =
+        rayTableFits() && column < RAY_TABLE_SIZE ? rayTable[column] : traceRay(x);
+    cast.rayAngle = ray.rayAngle;
+    cast.rayDir = ray.rayDir;
 
     cast.cellX = static_cast<std::int32_t>(world.playerX);
     cast.cellY = static_cast<std::int32_t>(world.playerY);
@@ -148,9 +200,7 @@ ColumnCast castColumn(std::int32_t x) {
     }
 
     // Fish-eye correction: the distance is projected onto the view direction.
-    const float offset = cast.rayAngle - world.viewAngle;
-    const float correction = static_cast<float>(std::cos(static_cast<double>(toRadians(offset))));
-    const float projected = correction * cast.wallDist;
+    const float projected = ray.correction * cast.wallDist;
     cast.sliceHeight = truncateSliceHeight(static_cast<float>(world.screenHeight) / projected);
     cast.sliceTop = (world.screenHeight - cast.sliceHeight) / 2;
     cast.sliceEnd = cast.sliceTop + cast.sliceHeight;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // 32 x 32 map cells, row-major: cell (x, y) is byte y * MAP_STRIDE + x.
@@ -32,4 +33,10 @@ extern const MapGrid demoMap3;
 extern World world;
 
 // The byte of `map` at (x, y); 0 (outside every map) for a cell beyond the 32 x 32 grid.
-unsigned char mapCell(const MapGrid& map, std::int32_t x, std::int32_t y);
+// Inline: the ray caster asks for it at every step of every ray.
+inline unsigned char mapCell(const MapGrid& map, std::int32_t x, std::int32_t y) {
+    if (x < 0 || y < 0 || x >= MAP_SIZE || y >= MAP_SIZE) {
+        return 0;  // beyond the grid: nothing is there
+    }
+    return map[static_cast<std::size_t>(y * MAP_STRIDE + x)];
+}
