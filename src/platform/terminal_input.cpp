@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <vector>
 
@@ -138,6 +139,8 @@ void pump(int timeoutMs) {
             if (count > 0) {
                 terminal.input.append(bytes, static_cast<std::size_t>(count));
                 decodeInput(false);
+            } else if ((count < 0 && errno == EIO) || (fds[0].revents & POLLHUP) != 0) {
+                quit(SIGHUP);  // the terminal is gone (raw reads may return 0 at any time)
             }
         } else if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
             quit(SIGHUP);  // the terminal is gone

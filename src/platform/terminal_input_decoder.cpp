@@ -3,6 +3,7 @@
 // waits for its tail and anything unknown is skipped whole.
 #include "platform/terminal_input_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -133,7 +134,10 @@ bool decodeReply(const ControlSequence& seq, std::vector<InputEvent>& out) {
         InputEvent reply = plainEvent(InputKind::CellSize);
         reply.y = seq.value(1, 0, 0);
         reply.x = seq.value(2, 0, 0);
-        out.push_back(reply);
+        if (reply.x >= 1 && reply.x <= CELL_SIZE_LIMIT && reply.y >= 1 &&
+            reply.y <= CELL_SIZE_LIMIT) {
+            out.push_back(reply);  // a size outside that is no cell size
+        }
         return true;
     }
     return false;
@@ -146,8 +150,10 @@ void decodeControlSequence(const ControlSequence& seq, std::vector<InputEvent>& 
     if (seq.prefix == '<' && (seq.final == 'M' || seq.final == 'm')) {
         if (seq.fields.size() >= 3) {  // SGR mouse: button;x;y, any of press, release, motion
             InputEvent mouse = plainEvent(InputKind::Mouse);
-            mouse.x = seq.value(1, 0, 0);
-            mouse.y = seq.value(2, 0, 0);
+            mouse.x =
+                std::clamp(seq.value(1, 0, 0), -MOUSE_COORDINATE_LIMIT, MOUSE_COORDINATE_LIMIT);
+            mouse.y =
+                std::clamp(seq.value(2, 0, 0), -MOUSE_COORDINATE_LIMIT, MOUSE_COORDINATE_LIMIT);
             out.push_back(mouse);
         }
         return;

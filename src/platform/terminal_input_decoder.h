@@ -36,6 +36,12 @@ enum class InputKind {
     CellSize,          // reply to the cell size request: x = width, y = height in pixels
 };
 
+// Mouse positions are clamped to this far either side of the window's corner, in cells or
+// pixels: no real window is near it, and sums of positions stay far from overflow.
+constexpr int MOUSE_COORDINATE_LIMIT = 1 << 20;
+// A cell-size reply is taken only with a width and height from 1 to this many pixels.
+constexpr int CELL_SIZE_LIMIT = 1024;
+
 struct InputEvent {
     InputKind kind;
     TermKey key;

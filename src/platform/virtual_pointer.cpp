@@ -7,6 +7,11 @@ namespace {
 
 constexpr int FALLBACK_CELL_WIDTH = 8;
 constexpr int FALLBACK_CELL_HEIGHT = 16;
+constexpr std::int64_t POINTER_LIMIT = std::int64_t{1} << 30;  // keeps every sum within 32 bits
+
+std::int32_t bounded(std::int64_t position) {
+    return static_cast<std::int32_t>(std::clamp(position, -POINTER_LIMIT, POINTER_LIMIT));
+}
 
 }  // namespace
 
@@ -26,8 +31,8 @@ WindowGeometry measureWindow(int columns, int rows, int pixelWidth, int pixelHei
 
 void VirtualPointer::report(std::int32_t x, std::int32_t y) {
     if (anchored) {
-        pointerX += x - lastX;
-        pointerY += y - lastY;
+        pointerX = bounded(std::int64_t{pointerX} + x - lastX);
+        pointerY = bounded(std::int64_t{pointerY} + y - lastY);
     }
     anchored = true;
     lastX = x;
@@ -35,6 +40,10 @@ void VirtualPointer::report(std::int32_t x, std::int32_t y) {
 }
 
 void VirtualPointer::reportCell(int column, int row, const WindowGeometry& geometry) {
-    report(static_cast<std::int32_t>(column - 1) * geometry.cellWidth,
-           static_cast<std::int32_t>(row - 1) * geometry.cellHeight);
+    report(bounded((std::int64_t{column} - 1) * geometry.cellWidth),
+           bounded((std::int64_t{row} - 1) * geometry.cellHeight));
+}
+
+void VirtualPointer::nudge(std::int32_t dx) {
+    pointerX = bounded(std::int64_t{pointerX} + dx);
 }

@@ -39,7 +39,7 @@ public:
     }
 
     // Keyboard turning: moves the pointer sideways without a mouse report.
-    void nudge(std::int32_t dx) { pointerX += dx; }
+    void nudge(std::int32_t dx);
 
     std::int32_t x() const { return pointerX; }
     std::int32_t y() const { return pointerY; }

@@ -159,6 +159,9 @@ TEST(SgrMouse, CellsAndPixelsIncludingNegative) {
         {"pixels left of and above the window", ESC + "[<35;-12;-3M", {mouse(-12, -3)}},
         {"wheel", ESC + "[<64;7;8M", {mouse(7, 8)}},
         {"too few fields", ESC + "[<35;10M", {}},
+        {"coordinates beyond any window are clamped",
+         ESC + "[<35;99999999999;-99999999999M",
+         {mouse(MOUSE_COORDINATE_LIMIT, -MOUSE_COORDINATE_LIMIT)}},
     });
 }
 
@@ -172,6 +175,9 @@ TEST(StartUpReplies, AbsorbedAndNeverTakenForKeys) {
         {"other mode report", ESC + "[?2004;2$y", {}},
         {"cell size", ESC + "[6;17;9t", {other(InputKind::CellSize, 0, 9, 17)}},
         {"window pixels ignored", ESC + "[4;680;1080t", {}},
+        {"cell sizes of zero or beyond any font ignored",
+         ESC + "[6;0;9t" + ESC + "[6;17;5000t" + ESC + "[6;-16;8t",
+         {}},
         {"secondary attributes", ESC + "[>41;371;0c", {}},
         {"string reply ended by ST", ESC + "P>|kitty(0.26)" + ESC + "\\", {}},
         {"string reply ended by BEL", ESC + "]11;rgb:0000/0000/0000\x07", {}},

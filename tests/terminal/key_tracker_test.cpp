@@ -2,6 +2,7 @@
 // elsewhere, checked the way the game polls keys (once per 40 ms frame).
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/key_tracker.h"
@@ -79,6 +80,42 @@ TEST(TypedKeyHolding, AHeldKeyPausesOnceThenMovesUntilShortlyAfterTheLastRepeat)
         EXPECT_LE(pauses, 1) << c.name;
         EXPECT_LT(held.back(), last + REPEAT_HOLD_MS) << c.name;
         EXPECT_GE(held.back(), last) << c.name;  // moving right up to the last repeat
+    }
+}
+
+// Every typical keyboard: repeat delays of 250 to 600 ms, rates of 25 to 40 per second, any
+// phase of the frames against the key, and repeats that arrive up to 15 ms late. A held key
+// moves on the first frame after it goes down, pauses at most once (the repeat delay), moves
+// on every frame once the repeats come, and stops within 150 ms of the last repeat.
+TEST(TypedKeyHolding, EveryTypicalRepeatDelayAndRateMovesWithAtMostOnePause) {
+    constexpr Millis LAST_REPEAT_BY = 2000;
+    for (Millis delay = 250; delay <= 600; delay += 25) {
+        for (const int rate : {25, 30, 33, 40}) {
+            for (Millis phase = 0; phase < FRAME_MS; phase += 3) {
+                const Millis interval = 1000 / rate;
+                std::vector<Millis> bytes{0};
+                int n = 0;
+                for (Millis t = delay; t <= LAST_REPEAT_BY; t += interval) {
+                    bytes.push_back(t + (n++ % 4) * 5);  // late by 0, 5, 10 or 15 ms
+                }
+                const Millis last = bytes.back();
+                const std::vector<Millis> held = heldFrames(bytes, phase - FRAME_MS, 3000);
+                const std::string name = "delay " + std::to_string(delay) + " rate " +
+                                         std::to_string(rate) + " phase " + std::to_string(phase);
+                ASSERT_FALSE(held.empty()) << name;
+                EXPECT_LE(held.front(), FRAME_MS) << name;
+                int pauses = 0;
+                for (std::size_t i = 1; i < held.size(); ++i) {
+                    if (held[i] - held[i - 1] > FRAME_MS) {
+                        ++pauses;
+                        EXPECT_LE(held[i], delay + FRAME_MS) << name << ": moves on late";
+                    }
+                }
+                EXPECT_LE(pauses, 1) << name;
+                EXPECT_GT(held.back() + FRAME_MS, last) << name << ": stopped early";
+                EXPECT_LT(held.back(), last + REPEAT_HOLD_MS) << name << ": stopped late";
+            }
+        }
     }
 }
 

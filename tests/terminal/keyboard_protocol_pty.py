@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Plays a terminal that speaks the progressive keyboard protocol and SGR-pixel mouse to the
-game over a pseudo-terminal: answers its start-up queries, sends press and release events and
-pixel motion, quits with the protocol's Ctrl+C and checks what the game left behind.
+game over a pseudo-terminal: answers its start-up queries, visits the settings screen, sends
+press and release events and pixel motion, quits with the protocol's Ctrl+C and checks what the game left behind.
 
 Usage: keyboard_protocol_pty.py PATH/TO/mazecast
 """
@@ -54,11 +54,11 @@ class Terminal:
                 return
             self.output += chunk
 
-    def wait_for(self, needle, seconds=5.0):
+    def wait_for(self, needle, seconds=5.0, start=0):
         deadline = time.monotonic() + seconds
-        while needle not in self.output and time.monotonic() < deadline:
+        while needle not in self.output[start:] and time.monotonic() < deadline:
             self.read(0.05)
-        return needle in self.output
+        return needle in self.output[start:]
 
     def send(self, data):
         os.write(self.master, data)
@@ -84,6 +84,39 @@ def main():
         check("keyboard flags 1|2|8 pushed and re-queried", term.wait_for(PUSH + CONFIRM))
         term.send(CONFIRM_REPLY)
         check("menu shown", term.wait_for(b"Run DEMO 1"))
+
+        # The settings screen: typed lines in canonical mode with echo, the protocol's flags
+        # popped and mouse reporting off meanwhile, and both back once the menu returns.
+        for _ in range(3):
+            term.send(b"\x1b[B")
+            term.read(0.15)
+            term.send(b"\x1b[1;1:3B")
+            term.read(0.15)
+        # A quick tap: a terminal sends no release once it has taken the flags' pop.
+        entered = len(term.output)
+        term.send(b"\x1b[13u\x1b[13;1:3u")
+        check("Enter on Settings asks for the width", term.wait_for(b"Width? ", start=entered))
+        check("flags popped and mouse off for typing",
+              term.wait_for(b"\x1b[<u", 2.0, entered)
+              and term.wait_for(b"\x1b[?1003l", 2.0, entered))
+        line_mode = termios.tcgetattr(term.slave)[3]
+        check("canonical mode with echo while typing",
+              line_mode & termios.ICANON != 0 and line_mode & termios.ECHO != 0)
+        term.send(b"80\r")
+        check("typed width echoed", term.wait_for(b"80", start=entered))
+        check("asks for the height", term.wait_for(b"Height? ", start=entered))
+        term.send(b"25\r")
+        check("settings accept 80 25", term.wait_for(b"Set resolution: 80x25", start=entered))
+        accepted = term.output.rfind(b"Set resolution: 80x25")
+        check("flags pushed and mouse on again afterwards",
+              term.wait_for(PUSH, 8.0, accepted) and b"\x1b[?1003h" in term.output[accepted:])
+        check("raw input again afterwards", termios.tcgetattr(term.slave)[3] & termios.ICANON == 0)
+        check("the menu returns after the pause", term.wait_for(b"Run DEMO 1", 8.0, accepted))
+        for _ in range(3):
+            term.send(b"\x1b[A")
+            term.read(0.15)
+            term.send(b"\x1b[1;1:3A")
+            term.read(0.15)
         term.send(b"\x1b[13u")
         term.read(0.1)
         term.send(b"\x1b[13;1:3u")

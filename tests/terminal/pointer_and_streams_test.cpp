@@ -66,6 +66,26 @@ TEST(VirtualPointer, CellReportsAreCellsTimesTheCellSize) {
     EXPECT_EQ(pointer.y(), 360 - 18);
 }
 
+// Swings between the extremes a report can hold, cells as wide as a size report allows, and
+// nudges that never stop: the pointer stays bounded instead of overflowing.
+TEST(VirtualPointer, ExtremeReportsAndEndlessNudgesStayBounded) {
+    constexpr std::int32_t BOUND = std::int32_t{1} << 30;
+    const WindowGeometry wide{1, 1, 65535, 65535};
+    VirtualPointer pointer(0, 0);
+    for (int i = 0; i < 100; ++i) {
+        pointer.reportCell(i % 2 == 0 ? -(1 << 20) : 1 << 20, 1 << 20, wide);
+        pointer.report(i % 2 == 0 ? (1 << 20) : -(1 << 20), 0);
+        pointer.nudge(1 << 30);
+        EXPECT_LE(pointer.x(), BOUND);
+        EXPECT_GE(pointer.x(), -BOUND);
+        EXPECT_LE(pointer.y(), BOUND);
+        EXPECT_GE(pointer.y(), -BOUND);
+    }
+    pointer.nudge(1 << 30);
+    pointer.nudge(1 << 30);
+    EXPECT_EQ(pointer.x(), BOUND);  // pushed to the bound, not wrapped to a negative
+}
+
 TEST(TextStreams, LineEndsBecomeCarriageReturnLineFeed) {
     std::string queue;
     QueuedOutputBuffer buffer(

@@ -76,17 +76,14 @@ start_game() {
 }
 
 # The terminal is as it was: main screen with its text, cursor shown, autowrap on, mouse
-# reporting off, the same termios settings, and a shell that answers.
+# reporting off, and a shell that answers. (The termios settings are checked by the pty
+# matrix: bash puts its own back whenever a job stops or dies, so a check here could not fail.)
 expect_restored() {
     local how=$1 status=$2
     wait_for_file "$work/status"
     check "$how: exit status $status" grep -qx "status=$status" "$work/status"
     check "$how: modes restored (alternate cursor wrap mouse)" test "$(modes)" = "0 1 1 0 0 0"
     check "$how: main screen contents back" wait_for 'MAIN-SCREEN-MARK' 2
-    rm -f "$work/stty-after"
-    tmx send-keys "stty -g > $work/stty-after" Enter
-    wait_for_file "$work/stty-after"
-    check "$how: termios settings unchanged" cmp -s "$work/stty-before" "$work/stty-after"
 }
 
 # Standard input and output must be a terminal, and TERM not dumb.
@@ -95,8 +92,8 @@ check "not a terminal: exit status 2" test $? -eq 2
 check "not a terminal: one line saying so" grep -q "interactive terminal" "$work/err"
 
 tmx new-session -d -x 120 -y 40 "env -i PATH=$PATH HOME=$HOME TERM=screen LANG=C.UTF-8 PS1='$ ' bash --norc --noprofile"
-tmx send-keys "trap true INT; stty -g > $work/stty-before" Enter
-wait_for_file "$work/stty-before"
+tmx send-keys "trap true INT; echo ready > $work/ready" Enter
+wait_for_file "$work/ready"
 
 tmx send-keys "TERM=dumb $program; echo dumb=\$? > $work/dumb" Enter
 wait_for_file "$work/dumb"
@@ -172,6 +169,23 @@ send_bytes '\x04'
 check "Ctrl+D at the width prompt goes back to the menu" wait_for '^Settings +<--'
 kill -HUP "$(cat "$work/pid")"
 expect_restored "SIGHUP" 129
+
+# Ctrl+Z gives the terminal back to the shell; fg takes it again and repaints the frame.
+start_game
+send_bytes '\r'
+wait_for '^X:6\.000000'
+rm -f "$work/status"
+send_bytes '\x1a'
+check "Ctrl+Z: the shell reports the game stopped" wait_for 'Stopped'
+check "Ctrl+Z: modes restored (alternate cursor wrap mouse)" test "$(modes)" = "0 1 1 0 0 0"
+check "Ctrl+Z: main screen contents back" wait_for 'MAIN-SCREEN-MARK' 2
+tmx send-keys "fg; echo status=\$? > $work/status" Enter
+check "fg: the frame is repainted" wait_for '^X:6\.000000 Y:6\.000000 A:180\.000000'
+check "fg: full-screen modes again" test "$(modes | cut -d' ' -f1-3)" = "1 0 0"
+send_bytes 'w'
+check "fg: keys work again" wait_for '^X:5\.[0-9]+ Y:6\.0000'
+send_bytes '\x03'
+expect_restored "Ctrl+Z, fg, Ctrl+C" 130
 
 # A crash restores with async-signal-safe calls, then dies by the same signal.
 start_game

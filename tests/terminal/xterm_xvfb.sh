@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Plays the game in a real xterm window on a virtual X display, driven the way a person would:
+# real key presses and releases and real pointer motion through xdotool. xterm logs everything
+# the game writes; the status line is read from that log. Ctrl+C ends the game.
+# Usage: xterm_xvfb.sh PATH/TO/mazecast. Exits 77 (skipped) when Xvfb, xterm or xdotool is missing.
+set -uo pipefail
+
+for tool in Xvfb xterm xdotool; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIPPED: $tool is not installed; the xterm test needs Xvfb, xterm and xdotool"
+        exit 77
+    fi
+done
+program=$(realpath "$1")
+work=$(mktemp -d)
+xvfb_pid=
+xterm_pid=
+cleanup() {
+    [ -n "$xterm_pid" ] && kill "$xterm_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+check() {  # check NAME COMMAND...
+    local name=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $name"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name (last status: $(status))"
+    fi
+}
+
+# The last status line the game wrote, as "X Y A".
+status() {
+    grep -aoE 'X:-?[0-9.]+ Y:-?[0-9.]+ A:-?[0-9.]+' "$work/log" 2>/dev/null | tail -n 1 |
+        sed -E 's/X:([^ ]+) Y:([^ ]+) A:(.+)/\1 \2 \3/'
+}
+# Waits up to $2 s (default 5) for the awk condition $1 on the status fields x, y, a.
+wait_status() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while ((SECONDS < deadline)); do
+        # shellcheck disable=SC2046
+        set -- "$1" "${2:-5}" $(status)
+        if [ $# -eq 5 ] && awk -v x="$3" -v y="$4" -v a="$5" "BEGIN { exit !($1) }"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+wait_log() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while ((SECONDS < deadline)); do
+        grep -aq -- "$1" "$work/log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A display of our own: Xvfb picks a free number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+if ! [ -s "$work/display" ]; then
+    echo "FAILED: Xvfb did not start"; cat "$work/xvfb.err"; exit 1
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+# No window manager: the keyboard goes to the window under the pointer, which starts on it.
+env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" LANG=C.UTF-8 \
+    xterm -geometry 120x40+0+0 -fa Monospace -fs 10 -l -lf "$work/log" \
+    -e sh -c "trap true INT; '$program'; echo \$? > '$work/status'" &
+xterm_pid=$!
+xdotool mousemove 400 300
+check "menu appears in xterm" wait_log 'Run DEMO 1' 10
+
+xdotool key Return
+check "Enter starts demo 1" wait_status 'x == 6 && y == 6 && a == 180'
+
+# W held for a second: the X server's auto-repeat (Xvfb's: after 660 ms, 25 a second) sends
+# more w bytes while it is down.
+xdotool keydown w
+sleep 1
+xdotool keyup w
+check "held W walks on past a tap's two steps" wait_status 'x < 5.5 - 0.0001'
+sleep 0.3
+walked=$(status)
+sleep 0.3
+check "released W stops the player ($walked)" test "$(status)" = "$walked"
+
+xdotool mousemove 401 300  # the first report only anchors the pointer
+sleep 0.2
+start_angle=$(status | cut -d' ' -f3)
+xdotool mousemove 500 300
+check "pointer motion to the right turns the view right" wait_status "a > $start_angle + 0.5" 3
+turned=$(status | cut -d' ' -f3)
+xdotool mousemove 450 300
+check "pointer motion to the left turns it back" wait_status "a < $turned - 0.5" 3
+
+xdotool key ctrl+c
+for _ in $(seq 50); do [ -s "$work/status" ] && break; sleep 0.1; done
+check "Ctrl+C ends the game by SIGINT" grep -qx 130 "$work/status"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
