@@ -1,5 +1,6 @@
 # Checks that each program is a 64-bit console (CUI) executable that imports only DLLs of Windows
-# itself, so it runs on a bare system without a compiler's runtime beside it.
+# itself, so it runs on a bare system without a compiler's runtime beside it, and that it imports
+# no way to start another process (the console is cleared and coloured in-process).
 #   cmake -DOBJDUMP=<objdump> -DPROGRAMS=<exe;exe;...> -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls kernel32.dll user32.dll msvcrt.dll advapi32.dll ucrtbase.dll)
@@ -22,6 +23,13 @@ foreach(program ${PROGRAMS})
   message(STATUS "${name} imports: ${imports}")
   if(imports STREQUAL "")
     list(APPEND failures "${name}: no import table found")
+  endif()
+  string(REGEX MATCHALL
+    "[ \t](system|_wsystem|_popen|_wpopen|_exec[a-z]*|_wexec[a-z]*|_spawn[a-z]*|_wspawn[a-z]*|CreateProcess[A-Za-z]*|ShellExecute[A-Za-z]*|WinExec)\n"
+    spawners "${headers}")
+  if(spawners)
+    string(STRIP "${spawners}" spawners)
+    list(APPEND failures "${name}: imports ${spawners}")
   endif()
   foreach(dll ${imports})
     string(TOLOWER "${dll}" lower)
