@@ -62,6 +62,18 @@ TEST_F(ControlTest, WrapDoesNotTurnAndSteadyMotionTurnsSteadily) {
     EXPECT_FLOAT_EQ(world.viewAngle, 300.0f);
 }
 
+TEST_F(ControlTest, CursorJumpAcrossTheWholeIntegerRangeTurnsWithoutOverflow) {
+    // The largest possible jump: its pixel count does not fit 32 bits, so a 32-bit difference
+    // would wrap round to a one-pixel turn to the left.
+    std::int32_t anchor = INT32_MIN;
+    headlessSetScreenSize(INT32_MAX, 1080);
+    headlessSetCursor(INT32_MAX - 20, 0);
+    world.viewAngle = 0.0f;
+    applyMouseLook(anchor);
+    EXPECT_EQ(world.viewAngle, static_cast<float>(4294967275.0) * 0.1f);
+    EXPECT_EQ(anchor, INT32_MAX - 20);
+}
+
 TEST_F(ControlTest, UnreadableCursorMakesAFrameWithoutMotion) {
     std::int32_t anchor = 500;
     headlessSetCursor(5, 5);  // would both turn and wrap
