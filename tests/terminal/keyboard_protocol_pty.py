@@ -16,6 +16,8 @@ import termios
 import fcntl
 import time
 
+from pty_screen import PtyScreen
+
 STATUS = re.compile(rb"X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+)")
 PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
 # Flags 0 in force, pixel mouse set, 10 x 20 cells, then the device attributes.
@@ -25,7 +27,7 @@ CONFIRM = b"\x1b[?u\x1b[c"
 CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
 
 
-class Terminal:
+class Terminal(PtyScreen):
     def __init__(self, program):
         self.master, slave = os.openpty()
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 1200, 800))
@@ -36,32 +38,6 @@ class Terminal:
         self.process = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave,
                                         env=env, start_new_session=True)
         self.output = b""
-
-    def read(self, seconds):
-        deadline = time.monotonic() + seconds
-        while True:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return
-            ready, _, _ = select.select([self.master], [], [], left)
-            if not ready:
-                return
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            self.output += chunk
-
-    def wait_for(self, needle, seconds=5.0, start=0):
-        deadline = time.monotonic() + seconds
-        while needle not in self.output[start:] and time.monotonic() < deadline:
-            self.read(0.05)
-        return needle in self.output[start:]
-
-    def send(self, data):
-        os.write(self.master, data)
 
     def status(self):
         found = STATUS.findall(self.output)

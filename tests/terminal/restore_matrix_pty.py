@@ -21,6 +21,8 @@ import sys
 import termios
 import time
 
+from pty_screen import PtyScreen
+
 PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
 PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
 CONFIRM = b"\x1b[?u\x1b[c"
@@ -66,7 +68,7 @@ class TerminalModel:
                     self.coloured = number != 0
 
 
-class Game:
+class Game(PtyScreen):
     def __init__(self, program, keeper_ignores_hangup=False):
         self.keeper_ignores_hangup = keeper_ignores_hangup
         self.master, self.slave = os.openpty()
@@ -158,33 +160,6 @@ class Game:
             self.read(0.2)
             if len(self.output) == before:
                 return
-
-    def read(self, seconds):
-        if self.master < 0:
-            time.sleep(seconds)  # the terminal is gone: nothing more can come
-            return
-        deadline = time.monotonic() + seconds
-        while True:
-            left = deadline - time.monotonic()
-            ready, _, _ = select.select([self.master], [], [], max(left, 0))
-            if not ready:
-                return
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            self.output += chunk
-
-    def wait_for(self, needle, seconds=5.0, start=0):
-        deadline = time.monotonic() + seconds
-        while needle not in self.output[start:] and time.monotonic() < deadline:
-            self.read(0.02)
-        return needle in self.output[start:]
-
-    def send(self, data):
-        os.write(self.master, data)
 
     def unread_input(self):
         count = fcntl.ioctl(self.slave, termios.FIONREAD, b"\0\0\0\0")
