@@ -7,14 +7,12 @@ Usage: keyboard_protocol_pty.py PATH/TO/mazecast
 """
 import os
 import re
-import select
 import signal
 import struct
 import subprocess
 import sys
 import termios
 import fcntl
-import time
 
 from pty_screen import PtyScreen
 
