@@ -1,17 +1,21 @@
 # Runs one golden case and compares what it printed with the checked-in expectation.
-#   cmake -DPROGRAM=<program> -DARGS=<arg|arg|...> [-DINPUT=<file>] -DEXPECTED=<file>
-#         -P run_golden.cmake
-# The transcript is standard output, then "[stderr]" and standard error when there is any,
-# then "[exit N]". With MAZECAST_UPDATE_GOLDEN set in the environment the expectation is
-# rewritten instead of compared.
+#   cmake [-DEMULATOR=<runner;args>] -DPROGRAM=<program> -DARGS=<arg|arg|...> [-DINPUT=<file>]
+#         -DEXPECTED=<file> -P run_golden.cmake
+# The transcript is standard output, then "[stderr]" and standard error when there is any, then
+# "[exit N]". A Windows C runtime writes text with "\r\n" line ends; they are read as "\n", the
+# only difference a Windows program may show. With MAZECAST_UPDATE_GOLDEN set in the
+# environment the expectation is rewritten instead of compared.
+cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" args "${ARGS}")
+set(command ${EMULATOR} ${PROGRAM} ${args})
 if(INPUT)
-  execute_process(COMMAND ${PROGRAM} ${args} INPUT_FILE ${INPUT}
+  execute_process(COMMAND ${command} INPUT_FILE ${INPUT}
     OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 else()
-  execute_process(COMMAND ${PROGRAM} ${args}
-    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  execute_process(COMMAND ${command} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 endif()
+string(REPLACE "\r\n" "\n" out "${out}")
+string(REPLACE "\r\n" "\n" err "${err}")
 
 set(transcript "${out}")
 if(NOT err STREQUAL "")
@@ -28,7 +32,8 @@ endif()
 file(READ ${EXPECTED} expected)
 if(NOT transcript STREQUAL expected)
   get_filename_component(name ${EXPECTED} NAME)
-  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}.actual "${transcript}")
-  execute_process(COMMAND diff -u ${EXPECTED} ${CMAKE_CURRENT_BINARY_DIR}/${name}.actual)
-  message(FATAL_ERROR "output differs from ${EXPECTED}")
+  set(actual ${CMAKE_CURRENT_BINARY_DIR}/${name}.actual)
+  file(WRITE ${actual} "${transcript}")
+  execute_process(COMMAND diff -u ${EXPECTED} ${actual})
+  message(FATAL_ERROR "output differs from ${EXPECTED} (this run's transcript: ${actual})")
 endif()

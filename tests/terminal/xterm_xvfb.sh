@@ -55,6 +55,22 @@ wait_status() {
     done
     return 1
 }
+# The turn from angle $1 to the current one in degrees, in (-180, 180].
+turned_since() {
+    status | awk -v from="$1" '{ d = ($3 - from) % 360; if (d <= -180) d += 360;
+                                 if (d > 180) d -= 360; printf "%.3f\n", d }'
+}
+# Waits up to $3 s for the turn since angle $1 to satisfy the awk condition $2 on d.
+wait_turn() {
+    local deadline=$((SECONDS + ${3:-3})) d
+    while ((SECONDS < deadline)); do
+        d=$(turned_since "$1")
+        [ -n "$d" ] && awk -v d="$d" "BEGIN { exit !($2) }" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+angle() { status | cut -d' ' -f3; }
 wait_log() {
     local deadline=$((SECONDS + ${2:-5}))
     while ((SECONDS < deadline)); do
@@ -103,6 +119,26 @@ check "pointer motion to the right turns the view right" wait_status "a > $start
 turned=$(status | cut -d' ' -f3)
 xdotool mousemove 450 300
 check "pointer motion to the left turns it back" wait_status "a < $turned - 0.5" 3
+
+# A held arrow turns 3.6 degrees a frame. xterm sends no release: the hold is the first press
+# plus the auto-repeats, so a held second turns well past a tap's two frames, and the turn
+# ends shortly after the last repeat.
+start_angle=$(angle)
+xdotool keydown Right
+sleep 1
+xdotool keyup Right
+check "held Right turns right past a tap's turn" wait_turn "$start_angle" 'd > 10 && d <= 135' 3
+sleep 0.5
+after_right=$(angle)
+echo "  (turned $(turned_since "$start_angle") degrees)"
+sleep 0.5
+check "the turn stops after Right is released" test "$(angle)" = "$after_right"
+xdotool keydown Left
+sleep 1
+xdotool keyup Left
+check "held Left turns back left past a tap's turn" wait_turn "$after_right" 'd < -10 && d >= -135' 3
+sleep 0.5
+echo "  (turned $(turned_since "$after_right") degrees)"
 
 xdotool key ctrl+c
 for _ in $(seq 50); do [ -s "$work/status" ] && break; sleep 0.1; done

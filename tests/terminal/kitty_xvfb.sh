@@ -1,0 +1,239 @@
+#!/usr/bin/env bash
+# Plays the game in a real kitty window on a virtual X display, driven the way a person would:
+# real key presses and releases and real pointer motion through xdotool. kitty speaks the
+# progressive keyboard protocol, so a key is held exactly while it is down, with or without the
+# X server's auto-repeat. The screen is read back through kitty's remote control (get-text).
+# Ctrl+C ends the game, and the terminal's modes, settings and main screen must be as before.
+# kitty draws with OpenGL; Mesa's software renderer stands in for a graphics card.
+# Usage: kitty_xvfb.sh PATH/TO/mazecast. Exits 77 (skipped) when Xvfb, kitty or xdotool is
+# missing or kitty cannot open a window here.
+set -uo pipefail
+
+for tool in Xvfb kitty xdotool xset; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIPPED: $tool is not installed; the kitty test needs Xvfb, kitty, xdotool and xset"
+        exit 77
+    fi
+done
+program=$(realpath "$1")
+work=$(mktemp -d)
+xvfb_pid=
+kitty_pid=
+cleanup() {
+    [ -n "$kitty_pid" ] && kill "$kitty_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+check() {  # check NAME COMMAND...
+    local name=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $name"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name (last status: $(status))"
+    fi
+}
+
+# The text kitty shows now (the alternate screen while the game runs).
+screen() {
+    kitty @ --to "unix:$work/kitty.sock" get-text 2>/dev/null
+}
+# The status line on the screen, as "X Y A".
+status() {
+    screen | grep -aoE 'X:-?[0-9.]+ Y:-?[0-9.]+ A:-?[0-9.]+' | head -n 1 |
+        sed -E 's/X:([^ ]+) Y:([^ ]+) A:(.+)/\1 \2 \3/'
+}
+# Waits up to $2 s (default 5) for the awk condition $1 on the status fields x, y, a.
+wait_status() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while ((SECONDS < deadline)); do
+        # shellcheck disable=SC2046
+        set -- "$1" "${2:-5}" $(status)
+        if [ $# -eq 5 ] && awk -v x="$3" -v y="$4" -v a="$5" "BEGIN { exit !($1) }"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+wait_screen() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while ((SECONDS < deadline)); do
+        screen | grep -aq -- "$1" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+wait_file() {
+    for _ in $(seq $((${2:-5} * 10))); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# The turn from angle $1 to the current one in degrees, in (-180, 180].
+turned_since() {
+    status | awk -v from="$1" '{ d = ($3 - from) % 360; if (d <= -180) d += 360;
+                                 if (d > 180) d -= 360; printf "%.3f\n", d }'
+}
+# Waits up to $3 s for the turn since angle $1 to satisfy the awk condition $2 on d.
+wait_turn() {
+    local deadline=$((SECONDS + ${3:-3})) d
+    while ((SECONDS < deadline)); do
+        d=$(turned_since "$1")
+        [ -n "$d" ] && awk -v d="$d" "BEGIN { exit !($2) }" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+same() { [ -s "$1" ] && cmp -s "$1" "$2"; }
+angle() { status | cut -d' ' -f3; }
+
+# What runs in the window: the terminal's modes and settings are recorded before and after the
+# game. The mode query asks for the keyboard protocol's flags, then the modes the game sets
+# (mouse motion, SGR, pixels, focus, alternate screen, cursor, autowrap), then the device
+# attributes, whose final "c" ends the reply.
+cat >"$work/inside.sh" <<'EOF'
+work=$1
+program=$2
+modes() {
+    local saved reply
+    saved=$(stty -g)
+    stty raw -echo
+    printf '\033[?u\033[?1003$p\033[?1006$p\033[?1016$p\033[?1004$p\033[?1049$p\033[?25$p\033[?7$p\033[c' >/dev/tty
+    IFS= read -r -s -d c -t 3 reply </dev/tty
+    stty "$saved"
+    printf '%q\n' "$reply"
+}
+stty -g >"$work/stty.before"
+modes >"$work/modes.before"
+echo "the shell's text before the game"
+trap true INT
+"$program"
+echo $? >"$work/status"
+stty -g >"$work/stty.after"
+modes >"$work/modes.after"
+echo "the shell's text after the game"
+sleep 60
+EOF
+
+# A display of our own: Xvfb picks a free number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+if ! [ -s "$work/display" ]; then
+    echo "FAILED: Xvfb did not start"; cat "$work/xvfb.err"; exit 1
+fi
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
+
+# No window manager: the keyboard goes to the window under the pointer, which starts on it.
+# No configuration file, a fixed size in cells, no bell, no blinking, no size remembered.
+env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" XDG_CONFIG_HOME="$work/config" \
+    XDG_CACHE_HOME="$work/cache" LANG=C.UTF-8 LIBGL_ALWAYS_SOFTWARE=1 \
+    kitty --config NONE -o allow_remote_control=yes --listen-on "unix:$work/kitty.sock" \
+    -o initial_window_width=120c -o initial_window_height=40c -o remember_window_size=no \
+    -o font_size=11 -o enable_audio_bell=no -o cursor_blink_interval=0 \
+    -o update_check_interval=0 -o placement_strategy=top-left -o window_padding_width=0 \
+    bash "$work/inside.sh" "$work" "$program" >"$work/kitty.err" 2>&1 &
+kitty_pid=$!
+# kitty exits at once when it has no usable OpenGL; then there is nothing to test here.
+for _ in $(seq 150); do
+    kill -0 "$kitty_pid" 2>/dev/null || break
+    kitty @ --to "unix:$work/kitty.sock" ls >/dev/null 2>&1 && break
+    sleep 0.1
+done
+if ! kill -0 "$kitty_pid" 2>/dev/null; then
+    echo "SKIPPED: kitty could not start on the virtual display (no usable OpenGL?):"
+    cat "$work/kitty.err"
+    kitty_pid=
+    exit 77
+fi
+xdotool mousemove 400 300
+check "menu appears in kitty" wait_screen 'Run DEMO 1' 10
+check "the terminal's modes were read before the game" grep -q '?0u' "$work/modes.before"
+
+xdotool key Return
+check "Enter starts demo 1" wait_status 'x == 6 && y == 6 && a == 180'
+
+# W held for a second with the X server's auto-repeat on (Xvfb's: after 660 ms, 25 a second):
+# kitty reports the press, repeats and the release. A step is 0.25 cells a frame, so a second
+# of frames walks on from x = 6 to the wall at x = 1; a tap would walk two steps.
+xdotool keydown w
+sleep 1
+xdotool keyup w
+check "held W walks for the whole second" wait_status 'x <= 2 && y > 5.9 && y < 6.1'
+
+# With auto-repeat off the only sign of a held key is its release; S held half a second walks
+# back many steps (a terminal without the protocol would give a tap's two), and stops there.
+xset r off
+from=$(status | cut -d' ' -f1)
+xdotool keydown s
+sleep 0.5
+xdotool keyup s
+sleep 0.3
+back=$(status)
+check "held S without auto-repeat walks back many steps ($from -> $back)" \
+    wait_status "x > $from + 1 && x < $from + 4" 1
+sleep 0.6
+check "released S stops the player ($back)" test "$(status)" = "$back"
+xset r on
+
+# Mouse look: 0.1 degree per pixel of pointer motion, whatever unit kitty reports it in.
+xdotool mousemove 401 300  # the first report only anchors the pointer
+sleep 0.3
+start_angle=$(angle)
+xdotool mousemove 501 300
+check "pointer 100 px to the right turns the view right by about 10 degrees" \
+    wait_turn "$start_angle" 'd >= 7 && d <= 13' 3
+sleep 0.3
+echo "  (turned $(turned_since "$start_angle") degrees)"
+turned=$(angle)
+xdotool mousemove 451 300
+check "pointer 50 px to the left turns it back by about 5 degrees" \
+    wait_turn "$turned" 'd <= -3 && d >= -7' 3
+sleep 0.3
+echo "  (turned $(turned_since "$turned") degrees)"
+
+# A held arrow turns about 90 degrees a second; its release stops the turn.
+start_angle=$(angle)
+xdotool keydown Right
+sleep 1
+xdotool keyup Right
+check "held Right turns right for the whole second" wait_turn "$start_angle" 'd >= 45 && d <= 135' 3
+sleep 0.3
+after_right=$(angle)
+echo "  (turned $(turned_since "$start_angle") degrees)"
+sleep 0.5
+check "released Right stops the turn" test "$(angle)" = "$after_right"
+xdotool keydown Left
+sleep 1
+xdotool keyup Left
+check "held Left turns back left" wait_turn "$after_right" 'd <= -45 && d >= -135' 3
+sleep 0.3
+echo "  (turned $(turned_since "$after_right") degrees)"
+
+xdotool key ctrl+c
+wait_file "$work/status" 5
+check "Ctrl+C ends the game by SIGINT" grep -qx 130 "$work/status"
+wait_file "$work/modes.after" 5
+check "terminal settings (stty) as before" same "$work/stty.before" "$work/stty.after"
+check "keyboard flags, mouse, screen, cursor and autowrap modes as before" \
+    same "$work/modes.before" "$work/modes.after"
+check "main screen back with the shell's text, no frame left" \
+    wait_screen "the shell's text after the game" 5
+text=$(screen)
+check "the text from before the game is still there" \
+    grep -q "the shell's text before the game" <<<"$text"
+no_frame_in() { ! grep -qE 'X:-?[0-9.]+ Y:|█' <<<"$1"; }
+check "no status line or wall glyph on the main screen" no_frame_in "$text"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
