@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -29,6 +30,8 @@ constexpr const char MOUSE_ON[] =
     "\x1b[?1004h";  // report focus changes, so keys held at a focus loss are let go
 constexpr const char MOUSE_OFF[] = "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l";
 constexpr const char KEYBOARD_POP[] = "\x1b[<u";
+constexpr const char ATTRIBUTES_QUERY[] = "\x1b[c";
+constexpr int POP_DRAIN_LIMIT_MS = 100;  // a terminal that answers nothing by then never will
 constexpr const char LEAVE_SCREEN[] =
     "\x1b[0m"       // colours reset
     "\x1b[?7h"      // autowrap on
@@ -49,6 +52,52 @@ int signalPipe[2] = {-1, -1};
 template <std::size_t N>
 void writeLiteral(const char (&text)[N]) {
     writeToTerminal(text, N - 1);
+}
+
+int millisecondsSince(const timespec& start) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 +
+                            (now.tv_nsec - start.tv_nsec) / 1000000);
+}
+
+// Pops the keyboard protocol flags and drops the input that was already on its way: key
+// events the terminal encoded under the old flags (a Ctrl release after Ctrl+C, say) would
+// otherwise arrive as text for the shell or a prompt. The terminal answers the device
+// attributes query after everything it sent before, so its reply marks the end of those
+// events. Async-signal-safe.
+void popKeyboardFlags() {
+    writeLiteral(KEYBOARD_POP);
+    keyboardPushed = 0;
+    writeLiteral(ATTRIBUTES_QUERY);
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    int matched = 0;  // how much of the reply "ESC [ ? <digits and ;> c" has been seen
+    for (;;) {
+        const int left = POP_DRAIN_LIMIT_MS - millisecondsSince(start);
+        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+        if (left <= 0 || poll(&input, 1, left) <= 0) {
+            return;
+        }
+        char bytes[256];
+        const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
+        if (count <= 0) {
+            return;
+        }
+        for (ssize_t i = 0; i < count; ++i) {
+            const char c = bytes[i];
+            if (matched == 3 && c == 'c') {
+                return;
+            }
+            if (c == '\x1b') {
+                matched = 1;
+            } else if ((matched == 1 && c == '[') || (matched == 2 && c == '?')) {
+                ++matched;
+            } else if (!(matched == 3 && ((c >= '0' && c <= '9') || c == ';'))) {
+                matched = 0;
+            }
+        }
+    }
 }
 
 // Records the signal in the pipe; errno is kept for the code the signal interrupted.
@@ -167,8 +216,7 @@ void sessionRestore() {
     }
     taken = 0;
     if (keyboardPushed != 0) {
-        writeLiteral(KEYBOARD_POP);
-        keyboardPushed = 0;
+        popKeyboardFlags();
     }
     writeLiteral(MOUSE_OFF);
     mouseOn = 0;
@@ -193,8 +241,7 @@ void sessionRawInput() {
 
 void sessionLineInput() {
     if (keyboardPushed != 0) {
-        writeLiteral(KEYBOARD_POP);
-        keyboardPushed = 0;
+        popKeyboardFlags();
     }
     if (mouseOn != 0) {
         writeLiteral(MOUSE_OFF);
