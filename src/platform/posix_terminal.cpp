@@ -92,6 +92,7 @@ std::size_t readTypedLine(char* buffer, std::size_t capacity) {
 }
 
 QueuedOutputBuffer outputBuffer([](const char* bytes, std::size_t count) {
+    restoreTextCursor();
     terminal.output.append(bytes, count);
 });
 TypedInputBuffer inputBuffer(readTypedLine);
@@ -158,6 +159,7 @@ bool platformSetCursorPosition(ConsoleHandle, std::int16_t column, std::int16_t 
         row >= terminal.screen.rows()) {
         return false;
     }
+    terminal.textCursorSaved = false;  // placed anew: the saved place no longer matters
     terminal.output += cursorTo(row, column);
     return true;
 }
@@ -221,6 +223,7 @@ void platformSleep(std::uint32_t milliseconds) {
 void platformClearConsole() {
     start();
     terminal.output += terminal.screen.paint() + cursorTo(0, 0);
+    terminal.textCursorSaved = false;  // cleared and homed
     terminal.screen.forgetRows();
 }
 

@@ -42,6 +42,7 @@ static void retake() {
     }
     terminal.keys.releaseAll();
     terminal.input.clear();
+    terminal.textCursorSaved = false;  // the terminal's saved cursor went with the suspension
     terminal.resized = true;
 }
 

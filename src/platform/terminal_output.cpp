@@ -36,11 +36,26 @@ void flushOutput() {
     terminal.lastFlush = now();
 }
 
+void saveTextCursor() {
+    if (!terminal.textCursorSaved) {
+        terminal.output += SAVE_CURSOR;
+        terminal.textCursorSaved = true;
+    }
+}
+
+void restoreTextCursor() {
+    if (terminal.textCursorSaved) {
+        terminal.output += RESTORE_CURSOR;
+        terminal.textCursorSaved = false;
+    }
+}
+
 void paintWindow() {
     if (terminal.coloured && terminal.colourAllowed) {
         terminal.output += COLOURS_ON;
     }
-    terminal.output += SAVE_CURSOR + terminal.screen.paint() + RESTORE_CURSOR;
+    saveTextCursor();
+    terminal.output += terminal.screen.paint();
     terminal.screen.resendAll();
 }
 
@@ -56,7 +71,11 @@ static void applyResize() {
 
 void present() {
     applyResize();
-    terminal.output += terminal.screen.present();
+    const std::string rows = terminal.screen.present();
+    if (!rows.empty()) {
+        saveTextCursor();
+        terminal.output += rows;
+    }
     flushOutput();
 }
 

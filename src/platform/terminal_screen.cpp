@@ -10,8 +10,6 @@ namespace {
 constexpr unsigned char BLOCK_BYTE = 219;  // the wall glyph in the game's single-byte charset
 constexpr const char* BLOCK_UTF8 = "\xE2\x96\x88";
 constexpr char BLOCK_FALLBACK = '#';
-constexpr const char* SAVE_CURSOR = "\0337";     // ESC 7: save the cursor
-constexpr const char* RESTORE_CURSOR = "\0338";  // ESC 8: restore it
 
 bool isSet(const char* value) {
     return value != nullptr && value[0] != '\0';
@@ -119,16 +117,12 @@ std::string TerminalScreen::present() {
         }
         if (rowsOut.empty()) {
             rowsOut.reserve(rowsWanted.size() * (span.size() * 3 + 16));
-            rowsOut += SAVE_CURSOR;
         }
         rowsOut += cursorTo(static_cast<int>(index), row.first);
         appendShown(rowsOut, span);
         row.sent.assign(span);  // reuses the row's storage
         row.sentFirst = row.first;
         row.sentValid = true;
-    }
-    if (!rowsOut.empty()) {
-        rowsOut += RESTORE_CURSOR;
     }
     return rowsOut;
 }

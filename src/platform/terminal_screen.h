@@ -35,8 +35,9 @@ public:
     // The window was blanked: rows stored before are gone from it and from here.
     void forgetRows();
 
-    // The bytes that bring the window up to date: each changed row placed with a cursor move,
-    // between a save and a restore of the cursor. Empty when nothing changed.
+    // The bytes that bring the window up to date: each changed row placed with a cursor move.
+    // They move the terminal's cursor; keeping the text cursor is the caller's part. Empty
+    // when nothing changed.
     std::string present();
 
     // Blanks over every cell of the window, row by row, in whatever colours are in force.

@@ -29,6 +29,10 @@ struct Terminal {
     bool coloured = false;
     bool colourAllowed = true;
     std::string output;  // bytes for the terminal, written at the next flush
+    // Frame rows move the terminal's cursor but must leave the text cursor where text goes
+    // next: it is saved (ESC 7) before the first frame rows after text, and put back (ESC 8)
+    // only when text comes again, so a run of frames pays nothing for it.
+    bool textCursorSaved = false;
     Millis lastFlush = 0;
     Millis lastPause = 0;
     std::string input;      // bytes read but not yet decoded: an unfinished sequence
@@ -57,6 +61,12 @@ void flushOutput();
 // Blanks every cell in the colours in force, keeping the text cursor where it was; every
 // frame row goes out again at the next presentation.
 void paintWindow();
+
+// Queues a save of the text cursor unless one is in force (before output that moves it).
+void saveTextCursor();
+
+// Queues the text cursor's return if output moved it since it was saved (before text).
+void restoreTextCursor();
 
 // Applies a resize that came meanwhile, queues the frame rows that changed and flushes.
 void present();

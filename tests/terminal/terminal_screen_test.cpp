@@ -9,12 +9,6 @@
 
 namespace {
 
-const std::string SAVE =
-    "\x1b"
-    "7";
-const std::string RESTORE =
-    "\x1b"
-    "8";
 const char WALL = static_cast<char>(219);
 
 void write(TerminalScreen& screen, int row, const std::string& text) {
@@ -26,14 +20,13 @@ TEST(Presenting, FirstPresentSendsEveryWrittenRowThenOnlyChangedOnes) {
     write(screen, 0, "abc     ");
     write(screen, 1, "def     ");
     write(screen, 2, "ghi     ");
-    EXPECT_EQ(screen.present(),
-              SAVE + "\x1b[1;1Habc     \x1b[2;1Hdef     \x1b[3;1Hghi     " + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[1;1Habc     \x1b[2;1Hdef     \x1b[3;1Hghi     ");
 
     // The next frame writes every row again, but only row 1 differs.
     write(screen, 0, "abc     ");
     write(screen, 1, "dXf     ");
     write(screen, 2, "ghi     ");
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[2;1HdXf     " + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[2;1HdXf     ");
 
     write(screen, 0, "abc     ");
     EXPECT_EQ(screen.present(), "");  // nothing changed: nothing to write at all
@@ -45,7 +38,7 @@ TEST(Presenting, RowsAreClippedToTheWindowNeverWrapped) {
     EXPECT_FALSE(screen.writeRow(2, 0, "below", 5));  // past the last row
     EXPECT_FALSE(screen.writeRow(1, 5, "right", 5));  // starts past the last column
     EXPECT_TRUE(screen.writeRow(1, 3, "xyz", 3));
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[1;1H01234\x1b[2;4Hxy" + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[1;1H01234\x1b[2;4Hxy");
 }
 
 TEST(Presenting, WallGlyphFollowsTheLocaleAndControlBytesCannotReachTheTerminal) {
@@ -57,7 +50,7 @@ TEST(Presenting, WallGlyphFollowsTheLocaleAndControlBytesCannotReachTheTerminal)
     for (const Case& c : std::vector<Case>{{true, "\xE2\x96\x88 X???"}, {false, "# X???"}}) {
         TerminalScreen screen(10, 1, c.utf8);
         write(screen, 0, row);
-        EXPECT_EQ(screen.present(), SAVE + "\x1b[1;1H" + c.shown + RESTORE) << c.utf8;
+        EXPECT_EQ(screen.present(), "\x1b[1;1H" + c.shown) << c.utf8;
     }
 }
 
@@ -69,7 +62,7 @@ TEST(Presenting, AfterBlankingOnlyRowsWrittenAgainAreSentEvenIfUnchanged) {
     screen.forgetRows();
     EXPECT_EQ(screen.present(), "");  // the blank window keeps no old rows
     write(screen, 1, "bbbb");
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[2;1Hbbbb" + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[2;1Hbbbb");
 }
 
 TEST(Presenting, RepaintAndResizeSendAllRowsAgain) {
@@ -78,14 +71,14 @@ TEST(Presenting, RepaintAndResizeSendAllRowsAgain) {
     write(screen, 1, "bbbb");
     screen.present();
     screen.resendAll();  // e.g. the colours changed under the rows
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[1;1Haaaa\x1b[2;1Hbbbb" + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[1;1Haaaa\x1b[2;1Hbbbb");
 
     screen.resize(2, 1);  // narrower and shorter: what fits is sent again
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[1;1Haa" + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[1;1Haa");
     screen.resize(6, 3);
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[1;1Haa" + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[1;1Haa");
     write(screen, 2, "cccccc");
-    EXPECT_EQ(screen.present(), SAVE + "\x1b[3;1Hcccccc" + RESTORE);
+    EXPECT_EQ(screen.present(), "\x1b[3;1Hcccccc");
 }
 
 TEST(Presenting, PaintCoversEveryCell) {
