@@ -66,8 +66,8 @@ TEST_F(RayCasterTest, RadiansMultiplyByPiBeforeDividing) {
         float radians;
     };
     const Case cases[] = {
-        {45.0f, 0x1.921fap-1f},  {90.0f, 0x1.921fap+0f},     {180.0f, 0x1.921fap+1f},
-        {13.0f, 0x1.d0ad14p-3f}, {359.75f, 0x1.91d822p+2f},  {100.0f, 0x1.becdccp+0f},
+        {45.0f, 0x1.921fap-1f},    {90.0f, 0x1.921fap+0f},    {180.0f, 0x1.921fap+1f},
+        {13.0f, 0x1.d0ad14p-3f},   {359.75f, 0x1.91d822p+2f}, {100.0f, 0x1.becdccp+0f},
         {-30.0f, -0x1.0c1516p-1f},
     };
     for (const Case& c : cases) {
