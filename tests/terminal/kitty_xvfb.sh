@@ -26,20 +26,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $name"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name (last status: $(status))"
-    fi
-}
+# shellcheck source=x_display.sh
+source "$(dirname "$0")/x_display.sh"
 
 # The text kitty shows now (the alternate screen while the game runs).
 screen() {
@@ -49,19 +37,6 @@ screen() {
 status() {
     screen | grep -aoE 'X:-?[0-9.]+ Y:-?[0-9.]+ A:-?[0-9.]+' | head -n 1 |
         sed -E 's/X:([^ ]+) Y:([^ ]+) A:(.+)/\1 \2 \3/'
-}
-# Waits up to $2 s (default 5) for the awk condition $1 on the status fields x, y, a.
-wait_status() {
-    local deadline=$((SECONDS + ${2:-5}))
-    while ((SECONDS < deadline)); do
-        # shellcheck disable=SC2046
-        set -- "$1" "${2:-5}" $(status)
-        if [ $# -eq 5 ] && awk -v x="$3" -v y="$4" -v a="$5" "BEGIN { exit !($1) }"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
 }
 wait_screen() {
     local deadline=$((SECONDS + ${2:-5}))
@@ -78,23 +53,7 @@ wait_file() {
     done
     return 1
 }
-# The turn from angle $1 to the current one in degrees, in (-180, 180].
-turned_since() {
-    status | awk -v from="$1" '{ d = ($3 - from) % 360; if (d <= -180) d += 360;
-                                 if (d > 180) d -= 360; printf "%.3f\n", d }'
-}
-# Waits up to $3 s for the turn since angle $1 to satisfy the awk condition $2 on d.
-wait_turn() {
-    local deadline=$((SECONDS + ${3:-3})) d
-    while ((SECONDS < deadline)); do
-        d=$(turned_since "$1")
-        [ -n "$d" ] && awk -v d="$d" "BEGIN { exit !($2) }" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 same() { [ -s "$1" ] && cmp -s "$1" "$2"; }
-angle() { status | cut -d' ' -f3; }
 
 # What runs in the window: the terminal's modes and settings are recorded before and after the
 # game. The mode query asks for the keyboard protocol's flags, then the modes the game sets
@@ -124,15 +83,8 @@ echo "the shell's text after the game"
 sleep 60
 EOF
 
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-if ! [ -s "$work/display" ]; then
-    echo "FAILED: Xvfb did not start"; cat "$work/xvfb.err"; exit 1
-fi
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+# A display of our own.
+start_xvfb 1280x1024x24
 
 # No window manager: the keyboard goes to the window under the pointer, which starts on it.
 # No configuration file, a fixed size in cells, no bell, no blinking, no size remembered.

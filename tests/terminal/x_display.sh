@@ -1,0 +1,68 @@
+# Shared by the tests that play the game in a real terminal window on a virtual X display
+# (and by docs/screenshot.sh). Source it after setting `work` (a scratch folder); the sourcing
+# script defines `status`, which prints the game's last status line as "X Y A".
+
+passed=0
+failed=0
+check() {  # check NAME COMMAND...
+    local name=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $name"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name (last status: $(status))"
+    fi
+}
+
+# Waits up to $2 s (default 5) for the awk condition $1 on the status fields x, y, a.
+wait_status() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while ((SECONDS < deadline)); do
+        # shellcheck disable=SC2046
+        set -- "$1" "${2:-5}" $(status)
+        if [ $# -eq 5 ] && awk -v x="$3" -v y="$4" -v a="$5" "BEGIN { exit !($1) }"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# The turn from angle $1 to the current one in degrees, in (-180, 180].
+turned_since() {
+    status | awk -v from="$1" '{ d = ($3 - from) % 360; if (d <= -180) d += 360;
+                                 if (d > 180) d -= 360; printf "%.3f\n", d }'
+}
+
+# Waits up to $3 s for the turn since angle $1 to satisfy the awk condition $2 on d.
+wait_turn() {
+    local deadline=$((SECONDS + ${3:-3})) d
+    while ((SECONDS < deadline)); do
+        d=$(turned_since "$1")
+        [ -n "$d" ] && awk -v d="$d" "BEGIN { exit !($2) }" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+angle() { status | cut -d' ' -f3; }
+
+# Starts Xvfb on a display it picks itself (written to fd 3) with a screen of $1 (WxHxD) and
+# exports DISPLAY; sets xvfb_pid for the caller's cleanup.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    if ! [ -s "$work/display" ]; then
+        echo "FAILED: Xvfb did not start"
+        cat "$work/xvfb.err"
+        exit 1
+    fi
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+}
