@@ -47,12 +47,9 @@ wait_for() {  # wait_for PATTERN SECONDS: waits for the pattern in the last stat
     return 1
 }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { cat "$work/xvfb.err" >&2; exit 1; }
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+# shellcheck source=../tests/terminal/x_display.sh
+source "$root/tests/terminal/x_display.sh"
+start_xvfb 1280x1024x24
 
 # No window manager: the keyboard goes to the window under the pointer.
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" XDG_CONFIG_HOME="$work/config" \
