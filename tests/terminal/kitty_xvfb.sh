@@ -46,42 +46,9 @@ wait_screen() {
     done
     return 1
 }
-wait_file() {
-    for _ in $(seq $((${2:-5} * 10))); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-same() { [ -s "$1" ] && cmp -s "$1" "$2"; }
 
-# What runs in the window: the terminal's modes and settings are recorded before and after the
-# game. The mode query asks for the keyboard protocol's flags, then the modes the game sets
-# (mouse motion, SGR, pixels, focus, alternate screen, cursor, autowrap), then the device
-# attributes, whose final "c" ends the reply.
-cat >"$work/inside.sh" <<'EOF'
-work=$1
-program=$2
-modes() {
-    local saved reply
-    saved=$(stty -g)
-    stty raw -echo
-    printf '\033[?u\033[?1003$p\033[?1006$p\033[?1016$p\033[?1004$p\033[?1049$p\033[?25$p\033[?7$p\033[c' >/dev/tty
-    IFS= read -r -s -d c -t 3 reply </dev/tty
-    stty "$saved"
-    printf '%q\n' "$reply"
-}
-stty -g >"$work/stty.before"
-modes >"$work/modes.before"
-echo "the shell's text before the game"
-trap true INT
-"$program"
-echo $? >"$work/status"
-stty -g >"$work/stty.after"
-modes >"$work/modes.after"
-echo "the shell's text after the game"
-sleep 60
-EOF
+# What runs in the window records the terminal's modes and settings before and after the game.
+write_inside_script
 
 # A display of our own.
 start_xvfb 1280x1024x24

@@ -39,13 +39,16 @@ wait_log() {
     return 1
 }
 
+# What runs in the window records the terminal's modes and settings before and after the game.
+write_inside_script
+
 # A display of our own.
 start_xvfb 1280x800x24
 
 # No window manager: the keyboard goes to the window under the pointer, which starts on it.
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" LANG=C.UTF-8 \
     xterm -geometry 120x40+0+0 -fa Monospace -fs 10 -l -lf "$work/log" \
-    -e sh -c "trap true INT; '$program'; echo \$? > '$work/status'" &
+    -e bash "$work/inside.sh" "$work" "$program" &
 xterm_pid=$!
 xdotool mousemove 400 300
 check "menu appears in xterm" wait_log 'Run DEMO 1' 10
@@ -94,8 +97,12 @@ sleep 0.5
 echo "  (turned $(turned_since "$after_right") degrees)"
 
 xdotool key ctrl+c
-for _ in $(seq 50); do [ -s "$work/status" ] && break; sleep 0.1; done
+wait_file "$work/status" 5
 check "Ctrl+C ends the game by SIGINT" grep -qx 130 "$work/status"
+wait_file "$work/modes.after" 5
+check "terminal settings (stty) as before" same "$work/stty.before" "$work/stty.after"
+check "mouse, screen, cursor and autowrap modes as before" \
+    same "$work/modes.before" "$work/modes.after"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
