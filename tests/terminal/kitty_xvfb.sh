@@ -9,25 +9,10 @@
 # missing or kitty cannot open a window here.
 set -uo pipefail
 
-for tool in Xvfb kitty xdotool xset; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIPPED: $tool is not installed; the kitty test needs Xvfb, kitty, xdotool and xset"
-        exit 77
-    fi
-done
-program=$(realpath "$1")
-work=$(mktemp -d)
-xvfb_pid=
-kitty_pid=
-cleanup() {
-    [ -n "$kitty_pid" ] && kill "$kitty_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=x_display.sh
 source "$(dirname "$0")/x_display.sh"
+begin_x_session "the kitty test" Xvfb kitty xdotool xset
+program=$(realpath "$1")
 
 # The text kitty shows now (the alternate screen while the game runs).
 screen() {
@@ -62,17 +47,17 @@ env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" XDG_CONFIG_HOME="$work/confi
     -o font_size=11 -o enable_audio_bell=no -o cursor_blink_interval=0 \
     -o update_check_interval=0 -o placement_strategy=top-left -o window_padding_width=0 \
     bash "$work/inside.sh" "$work" "$program" >"$work/kitty.err" 2>&1 &
-kitty_pid=$!
+terminal_pid=$!
 # kitty exits at once when it has no usable OpenGL; then there is nothing to test here.
 for _ in $(seq 150); do
-    kill -0 "$kitty_pid" 2>/dev/null || break
+    kill -0 "$terminal_pid" 2>/dev/null || break
     kitty @ --to "unix:$work/kitty.sock" ls >/dev/null 2>&1 && break
     sleep 0.1
 done
-if ! kill -0 "$kitty_pid" 2>/dev/null; then
+if ! kill -0 "$terminal_pid" 2>/dev/null; then
     echo "SKIPPED: kitty could not start on the virtual display (no usable OpenGL?):"
     cat "$work/kitty.err"
-    kitty_pid=
+    terminal_pid=
     exit 77
 fi
 xdotool mousemove 400 300

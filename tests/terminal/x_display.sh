@@ -1,6 +1,31 @@
 # Shared by the tests that play the game in a real terminal window on a virtual X display
-# (and by docs/screenshot.sh). Source it after setting `work` (a scratch folder); the sourcing
-# script defines `status`, which prints the game's last status line as "X Y A".
+# (and by docs/screenshot.sh). The sourcing script calls begin_x_session (or sets `work`, a
+# scratch folder, itself) and defines `status`, which prints the game's last status line as
+# "X Y A".
+
+# Skips the test (exit 77) unless every tool named after $1 (the test's name) is installed;
+# then makes the scratch folder `work` and, at exit, ends the terminal (terminal_pid), the
+# display (xvfb_pid) and removes the folder.
+begin_x_session() {
+    local test=$1 tool
+    shift
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIPPED: $tool is not installed; $test needs $*"
+            exit 77
+        fi
+    done
+    work=$(mktemp -d)
+    xvfb_pid=
+    terminal_pid=
+    trap end_x_session EXIT
+}
+end_x_session() {
+    [ -n "$terminal_pid" ] && kill "$terminal_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
 
 passed=0
 failed=0

@@ -5,25 +5,10 @@
 # Usage: xterm_xvfb.sh PATH/TO/mazecast. Exits 77 (skipped) when Xvfb, xterm or xdotool is missing.
 set -uo pipefail
 
-for tool in Xvfb xterm xdotool; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIPPED: $tool is not installed; the xterm test needs Xvfb, xterm and xdotool"
-        exit 77
-    fi
-done
-program=$(realpath "$1")
-work=$(mktemp -d)
-xvfb_pid=
-xterm_pid=
-cleanup() {
-    [ -n "$xterm_pid" ] && kill "$xterm_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=x_display.sh
 source "$(dirname "$0")/x_display.sh"
+begin_x_session "the xterm test" Xvfb xterm xdotool
+program=$(realpath "$1")
 
 # The last status line the game wrote, as "X Y A".
 status() {
@@ -49,7 +34,7 @@ start_xvfb 1280x800x24
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" LANG=C.UTF-8 \
     xterm -geometry 120x40+0+0 -fa Monospace -fs 10 -l -lf "$work/log" \
     -e bash "$work/inside.sh" "$work" "$program" &
-xterm_pid=$!
+terminal_pid=$!
 xdotool mousemove 400 300
 check "menu appears in xterm" wait_log 'Run DEMO 1' 10
 
