@@ -204,9 +204,6 @@ void headlessResizeConsole(int columns, int rows) {
     console.cursorInfo = cursorInfo;
 }
 
-int headlessConsoleColumns() {
-    return console.columns;
-}
 int headlessConsoleRows() {
     return console.rows;
 }

@@ -26,7 +26,6 @@ void headlessSetScreenSize(std::int32_t width, std::int32_t height);
 
 // Replaces the console by a blank one of that size (at least 1 x 1).
 void headlessResizeConsole(int columns, int rows);
-int headlessConsoleColumns();
 int headlessConsoleRows();
 // The raw bytes of a console row, untrimmed.
 std::string headlessConsoleRow(int row);
