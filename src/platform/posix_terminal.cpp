@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -24,7 +25,7 @@ namespace {
 
 constexpr int KEY_LEFT = 0x25;
 constexpr int KEY_RIGHT = 0x27;
-constexpr int NOT_INTERACTIVE_STATUS = 2;
+constexpr int EXIT_REFUSED = 2;                 // not a terminal, or no way to see signals
 constexpr std::int32_t ARROW_TURN_PIXELS = 36;  // a held arrow turns about 90 degrees a second
 constexpr Millis BUSY_LOOP_GAP_MS = 20;  // key queries this long after the last pause come from
 constexpr int BUSY_LOOP_WAIT_MS = 2;     // a loop that never pauses: wait a little for input
@@ -37,24 +38,36 @@ void start() {
     terminal.started = true;
     if (!terminalIsInteractive()) {
         std::fputs("mazecast needs an interactive terminal to run in\n", stderr);
-        std::exit(NOT_INTERACTIVE_STATUS);
+        std::exit(EXIT_REFUSED);
+    }
+    // Before anything touches the terminal: without the wake-up pipe no signal could end the
+    // game, and the terminal would be left broken.
+    if (!sessionPrepareSignals()) {
+        std::fprintf(stderr, "mazecast: cannot set up signal handling: %s\n", std::strerror(errno));
+        std::exit(EXIT_REFUSED);
     }
     const char* noColour = std::getenv("NO_COLOR");
     terminal.colourAllowed = noColour == nullptr || noColour[0] == '\0';
     const bool utf8 =
         localeIsUtf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
-    sessionTake();
+    if (!sessionTake()) {
+        quitByWaitingSignal();  // ended while it waited in the background
+    }
     readWindowSize();
     probe();
     terminal.screen = TerminalScreen(terminal.geometry.columns, terminal.geometry.rows, utf8);
     terminal.pointer = VirtualPointer(terminal.geometry.pixelWidth() / 2,
                                       terminal.geometry.rows * terminal.geometry.cellHeight / 2);
+    // Keys typed (or held) before the menu is on the screen were not meant for it.
+    sessionDiscardInput();
+    terminal.input.clear();
+    terminal.keys.releaseAll();
 }
 
 // Game keys need raw input; coming back from typed lines drops what the keys did meanwhile.
 void ensureRawInput() {
     if (terminal.lineMode) {
-        flushOutput();
+        present();  // what was written for the typed lines is shown first
         sessionRawInput();
         terminal.lineMode = false;
         terminal.keys.releaseAll();
@@ -62,17 +75,19 @@ void ensureRawInput() {
     }
 }
 
-// The settings screen's reads: waits for a typed line; 0 at the end of input (Ctrl+D).
+// The settings screen's reads: waits for a typed line; 0 at the end of input (Ctrl+D). The
+// terminal echoes what is typed; the line read is put on the screen model as echoed, so a
+// repaint shows it too.
 std::size_t readTypedLine(char* buffer, std::size_t capacity) {
     if (!terminal.lineMode) {
-        present();
+        // Typing mode first, then the prompt: whatever is typed once it shows is kept.
         sessionLineInput();
         terminal.lineMode = true;
         terminal.keys.releaseAll();
         terminal.input.clear();
     }
-    flushOutput();  // the prompt is on the screen before the read waits
     for (;;) {
+        present();  // the prompt (again, after a resume or a resize) before the read waits
         struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {sessionSignalFd(), POLLIN, 0}};
         if (poll(fds, 2, -1) <= 0) {
             continue;
@@ -83,6 +98,7 @@ std::size_t readTypedLine(char* buffer, std::size_t capacity) {
         }
         const ssize_t count = read(STDIN_FILENO, buffer, capacity);
         if (count >= 0) {
+            terminal.screen.writeText(buffer, static_cast<std::size_t>(count));
             return static_cast<std::size_t>(count);
         }
         if (errno != EINTR && errno != EAGAIN) {
@@ -92,8 +108,7 @@ std::size_t readTypedLine(char* buffer, std::size_t capacity) {
 }
 
 QueuedOutputBuffer outputBuffer([](const char* bytes, std::size_t count) {
-    restoreTextCursor();
-    terminal.output.append(bytes, count);
+    terminal.screen.writeText(bytes, count);
 });
 TypedInputBuffer inputBuffer(readTypedLine);
 std::ostream outputStream(&outputBuffer);
@@ -155,13 +170,7 @@ bool platformSetCursorInfo(ConsoleHandle, const ConsoleCursorInfo* info) {
 
 bool platformSetCursorPosition(ConsoleHandle, std::int16_t column, std::int16_t row) {
     start();
-    if (column < 0 || row < 0 || column >= terminal.screen.columns() ||
-        row >= terminal.screen.rows()) {
-        return false;
-    }
-    terminal.textCursorSaved = false;  // placed anew: the saved place no longer matters
-    terminal.output += cursorTo(row, column);
-    return true;
+    return terminal.screen.setTextCursor(row, column);
 }
 
 bool platformWriteRow(ConsoleHandle, const char* chars, std::uint32_t length, std::int16_t column,
@@ -222,9 +231,9 @@ void platformSleep(std::uint32_t milliseconds) {
 
 void platformClearConsole() {
     start();
-    terminal.output += terminal.screen.paint() + cursorTo(0, 0);
-    terminal.textCursorSaved = false;  // cleared and homed
-    terminal.screen.forgetRows();
+    terminal.output += terminal.screen.paint();
+    terminal.screen.forgetRows();  // and the text cursor is home
+    terminal.cursorAtText = false;
 }
 
 void platformSetConsoleColours() {

@@ -19,6 +19,7 @@ if(NOT WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/terminal_input.cpp
     ${CMAKE_CURRENT_LIST_DIR}/terminal_output.cpp
     ${CMAKE_CURRENT_LIST_DIR}/terminal_session.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/terminal_signals.cpp
   )
   target_include_directories(mazecast_platform_terminal PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(mazecast_platform_terminal

@@ -33,16 +33,11 @@ Millis now() {
     return static_cast<Millis>(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
 }
 
-// After a stop and continue: the modes the game was in, a fresh window, no keys held.
-static void retake() {
-    if (terminal.lineMode) {
-        sessionLineInput();
-    } else {
-        sessionRawInput();
-    }
+// After the terminal was somebody else's: no keys held, and everything on the window again.
+static void forgetWhatTheWindowShowed() {
     terminal.keys.releaseAll();
     terminal.input.clear();
-    terminal.textCursorSaved = false;  // the terminal's saved cursor went with the suspension
+    terminal.cursorAtText = false;
     terminal.resized = true;
 }
 
@@ -51,16 +46,38 @@ static void retake() {
     sessionDieBy(signal);
 }
 
+void quitByWaitingSignal() {
+    const int signal = sessionNextSignal();
+    quit(signal != 0 ? signal : SIGTERM);
+}
+
+void regainTerminal() {
+    if (!sessionWaitForForeground()) {
+        quitByWaitingSignal();
+    }
+    sessionRetake();
+    forgetWhatTheWindowShowed();
+}
+
 void serviceSignals() {
     for (int signal = sessionNextSignal(); signal != 0; signal = sessionNextSignal()) {
         switch (signal) {
             case SIGTSTP:
                 terminal.output.clear();
-                sessionSuspend();
-                retake();
+                if (!sessionSuspend()) {
+                    quitByWaitingSignal();
+                }
+                forgetWhatTheWindowShowed();
                 break;
             case SIGCONT:
-                retake();
+                // Only a real stop, after which somebody else had the terminal, calls for
+                // taking it again; a continue alone changes nothing and discards nothing.
+                if (!sessionInForeground()) {
+                    regainTerminal();
+                } else if (sessionTerminalChanged()) {
+                    sessionRetake();
+                    forgetWhatTheWindowShowed();
+                }
                 break;
             case SIGWINCH:
                 terminal.resized = true;
@@ -124,6 +141,21 @@ static void decodeInput(bool final) {
     }
 }
 
+void takeInput(short events) {
+    if ((events & POLLIN) != 0) {
+        char bytes[1024];
+        const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
+        if (count > 0) {
+            terminal.input.append(bytes, static_cast<std::size_t>(count));
+            decodeInput(false);
+        } else if ((count < 0 && errno == EIO) || (events & POLLHUP) != 0) {
+            quit(SIGHUP);  // the terminal is gone (raw reads may return 0 at any time)
+        }
+    } else if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        quit(SIGHUP);  // the terminal is gone
+    }
+}
+
 void pump(int timeoutMs) {
     if (!terminal.input.empty()) {
         const Millis tailDue = terminal.inputSince + UNFINISHED_INPUT_MS - now();
@@ -134,17 +166,8 @@ void pump(int timeoutMs) {
         if ((fds[1].revents & POLLIN) != 0) {
             serviceSignals();
         }
-        if ((fds[0].revents & POLLIN) != 0) {
-            char bytes[1024];
-            const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
-            if (count > 0) {
-                terminal.input.append(bytes, static_cast<std::size_t>(count));
-                decodeInput(false);
-            } else if ((count < 0 && errno == EIO) || (fds[0].revents & POLLHUP) != 0) {
-                quit(SIGHUP);  // the terminal is gone (raw reads may return 0 at any time)
-            }
-        } else if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            quit(SIGHUP);  // the terminal is gone
+        if (fds[0].revents != 0) {
+            takeInput(fds[0].revents);
         }
     }
     if (!terminal.input.empty() && now() - terminal.inputSince >= UNFINISHED_INPUT_MS) {

@@ -1,7 +1,10 @@
-// The terminal platform's output: the queue, one write per flush, the window's size and the
-// painting under the frame rows.
+// The terminal platform's output: the queue, one write per flush that never waits past a
+// signal, the window's size and the painting under the rows.
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "platform/terminal_session.h"
 #include "platform/terminal_state.h"
@@ -11,9 +14,43 @@ namespace terminal_platform {
 namespace {
 
 constexpr char COLOURS_ON[] = "\x1b[0;97;46m";  // bright white on aqua
-constexpr char SAVE_CURSOR[] = "\0337";         // ESC 7: save the cursor
 
-constexpr char RESTORE_CURSOR[] = "\0338";  // ESC 8: restore it
+// Writes the queue, waiting for the terminal to take it. While it waits, game input is still
+// read (a Ctrl+C in the keyboard protocol's encoding is input, not a signal). False when it
+// stopped early: the terminal is gone, or a signal must be acted on at once.
+bool sendQueued() {
+    const char* bytes = terminal.output.data();
+    std::size_t left = terminal.output.size();
+    while (left > 0) {
+        const ssize_t written = write(sessionOutputFd(), bytes, left);
+        if (written > 0) {
+            bytes += written;
+            left -= static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            return false;  // the terminal is gone
+        }
+        if (sessionUrgentSignal()) {
+            return false;
+        }
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        struct pollfd fds[3] = {{sessionOutputFd(), POLLOUT, 0},
+                                {sessionSignalFd(), POLLIN, 0},
+                                {STDIN_FILENO, POLLIN, 0}};
+        // Typed lines are the settings screen's to read, not the decoder's.
+        poll(fds, terminal.lineMode ? 2 : 3, -1);
+        if ((fds[1].revents & POLLIN) != 0) {
+            sessionDrainWakeUps();
+        }
+        if (!terminal.lineMode && fds[2].revents != 0) {
+            takeInput(fds[2].revents);
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -29,24 +66,20 @@ void readWindowSize() {
 }
 
 void flushOutput() {
-    if (!terminal.output.empty()) {
-        writeToTerminal(terminal.output.data(), terminal.output.size());
-        terminal.output.clear();
-    }
     terminal.lastFlush = now();
-}
-
-void saveTextCursor() {
-    if (!terminal.textCursorSaved) {
-        terminal.output += SAVE_CURSOR;
-        terminal.textCursorSaved = true;
+    if (terminal.output.empty()) {
+        return;
     }
-}
-
-void restoreTextCursor() {
-    if (terminal.textCursorSaved) {
-        terminal.output += RESTORE_CURSOR;
-        terminal.textCursorSaved = false;
+    if (!sessionInForeground()) {
+        terminal.output.clear();  // the repaint after the retake sends everything again
+        regainTerminal();
+        return;
+    }
+    const bool complete = sendQueued();
+    terminal.output.clear();
+    if (!complete) {
+        terminal.resized = true;  // what the window shows is no longer known
+        serviceSignals();
     }
 }
 
@@ -54,9 +87,9 @@ void paintWindow() {
     if (terminal.coloured && terminal.colourAllowed) {
         terminal.output += COLOURS_ON;
     }
-    saveTextCursor();
     terminal.output += terminal.screen.paint();
     terminal.screen.resendAll();
+    terminal.cursorAtText = false;
 }
 
 static void applyResize() {
@@ -73,8 +106,12 @@ void present() {
     applyResize();
     const std::string rows = terminal.screen.present();
     if (!rows.empty()) {
-        saveTextCursor();
         terminal.output += rows;
+        terminal.cursorAtText = false;
+    }
+    if (terminal.lineMode && !terminal.cursorAtText) {
+        terminal.output += cursorTo(terminal.screen.textRow(), terminal.screen.textColumn());
+        terminal.cursorAtText = true;
     }
     flushOutput();
 }

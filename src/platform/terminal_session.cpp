@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "platform/terminal_signals.h"
 
 namespace {
 
@@ -31,34 +34,50 @@ constexpr const char MOUSE_ON[] =
 constexpr const char MOUSE_OFF[] = "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l";
 constexpr const char KEYBOARD_POP[] = "\x1b[<u";
 constexpr const char ATTRIBUTES_QUERY[] = "\x1b[c";
-constexpr int POP_DRAIN_LIMIT_MS = 100;  // a terminal that answers nothing by then never will
 constexpr const char LEAVE_SCREEN[] =
     "\x1b[0m"       // colours reset
     "\x1b[?7h"      // autowrap on
     "\x1b[?25h"     // cursor shown
     "\x1b[?1049l";  // back to the main screen
+// Cancels an escape sequence that discarded output may have left half sent.
+constexpr const char CANCEL[] = "\x18";
 
-constexpr std::array<int, 7> RECORDED_SIGNALS{SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,
-                                              SIGTSTP, SIGCONT, SIGWINCH};
-constexpr std::array<int, 5> CRASH_SIGNALS{SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+constexpr int POP_DRAIN_LIMIT_MS = 100;  // a terminal that answers nothing by then never will
+constexpr int RESTORE_LIMIT_MS = 500;    // a terminal that reads nothing by then is stalled
+constexpr int RESTORE_RETRY_MS = 100;    // after discarding what it did not read
+constexpr int BACKGROUND_RECHECK_MS = 100;
 
 struct termios savedSettings;
+struct termios setSettings;  // the settings the game last gave the terminal
 volatile std::sig_atomic_t taken = 0;
 volatile std::sig_atomic_t keyboardPushed = 0;
 volatile std::sig_atomic_t mouseOn = 0;
+volatile std::sig_atomic_t lineInput = 0;
+// While the terminal is given back, writes give up at this time (monotonic ms); 0: no limit.
+volatile std::sig_atomic_t restoreDeadlineSet = 0;
+long long restoreDeadline = 0;
 int wantedKeyboardFlags = 0;
-int signalPipe[2] = {-1, -1};
+int outputFd = STDOUT_FILENO;
 
-template <std::size_t N>
-void writeLiteral(const char (&text)[N]) {
-    writeToTerminal(text, N - 1);
-}
-
-int millisecondsSince(const timespec& start) {
+long long monotonicMs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 +
-                            (now.tv_nsec - start.tv_nsec) / 1000000);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+template <std::size_t N>
+bool writeLiteral(const char (&text)[N]) {
+    return writeToTerminal(text, N - 1);
+}
+
+// Waits until the terminal takes output or a signal is recorded, at most `timeoutMs`
+// (-1: no limit). Async-signal-safe.
+void waitForRoom(int timeoutMs) {
+    struct pollfd fds[2] = {{outputFd, POLLOUT, 0}, {signalWakeFd(), POLLIN, 0}};
+    poll(fds, signalWakeFd() >= 0 ? 2 : 1, timeoutMs);
+    if ((fds[1].revents & POLLIN) != 0) {
+        drainSignalWakeUps();
+    }
 }
 
 // Pops the keyboard protocol flags and drops the input that was already on its way: key
@@ -66,28 +85,28 @@ int millisecondsSince(const timespec& start) {
 // otherwise arrive as text for the shell or a prompt. The terminal answers the device
 // attributes query after everything it sent before, so its reply marks the end of those
 // events. Async-signal-safe.
-void popKeyboardFlags() {
-    writeLiteral(KEYBOARD_POP);
+bool popKeyboardFlags() {
     keyboardPushed = 0;
-    writeLiteral(ATTRIBUTES_QUERY);
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
+    if (!writeLiteral(KEYBOARD_POP) || !writeLiteral(ATTRIBUTES_QUERY)) {
+        return false;
+    }
+    const long long start = monotonicMs();
     int matched = 0;  // how much of the reply "ESC [ ? <digits and ;> c" has been seen
     for (;;) {
-        const int left = POP_DRAIN_LIMIT_MS - millisecondsSince(start);
+        const auto left = static_cast<int>(POP_DRAIN_LIMIT_MS - (monotonicMs() - start));
         struct pollfd input = {STDIN_FILENO, POLLIN, 0};
         if (left <= 0 || poll(&input, 1, left) <= 0) {
-            return;
+            return true;
         }
         char bytes[256];
         const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
         if (count <= 0) {
-            return;
+            return true;
         }
         for (ssize_t i = 0; i < count; ++i) {
             const char c = bytes[i];
             if (matched == 3 && c == 'c') {
-                return;
+                return true;
             }
             if (c == '\x1b') {
                 matched = 1;
@@ -100,42 +119,41 @@ void popKeyboardFlags() {
     }
 }
 
-// Records the signal in the pipe; errno is kept for the code the signal interrupted.
-void recordSignal(int signal) {
-    const int savedErrno = errno;
-    const auto byte = static_cast<unsigned char>(signal);
-    const ssize_t ignored = write(signalPipe[1], &byte, 1);
-    static_cast<void>(ignored);  // a full pipe already holds a wake-up
-    errno = savedErrno;
+void restoreAtExit() {
+    sessionRestore();
 }
 
-void restoreAndDie(int signal) {
+void crashRestore(int signal) {
     sessionRestore();
     // SA_RESETHAND gave the signal its default action back; it is delivered again on return.
     raise(signal);
 }
 
-void restoreAtExit() {
-    sessionRestore();
-}
-
-void installHandler(int signal, void (*handler)(int), int flags) {
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = flags;
-    sigaction(signal, &action, nullptr);
-}
-
-void makeSignalPipe() {
-    if (pipe(signalPipe) != 0) {
+// Opens the terminal anew, without blocking: the flag then belongs to this process's own open
+// file, not to the one it shares with the shell. Falls back to standard output.
+void openOutput() {
+    const char* name = ttyname(STDOUT_FILENO);
+    if (name == nullptr) {
         return;
     }
-    for (const int fd : signalPipe) {
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    const int fd = open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened {};
+    struct stat standard {};
+    if (fd < 0) {
+        return;
     }
+    if (fstat(fd, &opened) != 0 || fstat(STDOUT_FILENO, &standard) != 0 ||
+        opened.st_rdev != standard.st_rdev) {
+        close(fd);
+        return;
+    }
+    outputFd = fd;
+}
+
+void setTerminal(const struct termios& settings) {
+    setSettings = settings;
+    // TCSANOW: draining first would wait for a terminal that may have stopped reading.
+    tcsetattr(STDIN_FILENO, TCSANOW, &settings);
 }
 
 // Raw input for the game's keys.
@@ -156,10 +174,42 @@ struct termios rawSettings() {
     return raw;
 }
 
-void enterModes() {
-    writeLiteral(ENTER_SCREEN);
-    mouseOn = 0;
-    sessionRawInput();
+struct termios lineSettings() {
+    struct termios line = savedSettings;
+    line.c_lflag |= ECHO | ICANON | ISIG;
+    return line;
+}
+
+void pushKeyboardFlags() {
+    if (wantedKeyboardFlags > 0 && keyboardPushed == 0) {
+        const std::string push = "\x1b[>" + std::to_string(wantedKeyboardFlags) + "u";
+        writeToTerminal(push.data(), push.size());
+        keyboardPushed = 1;
+    }
+}
+
+// The modes of the input the game is reading, without discarding anything typed.
+void enterInputModes() {
+    if (lineInput != 0) {
+        if (keyboardPushed != 0) {
+            popKeyboardFlags();
+        }
+        if (mouseOn != 0) {
+            writeLiteral(MOUSE_OFF);
+            mouseOn = 0;
+        }
+        setTerminal(lineSettings());
+        return;
+    }
+    setTerminal(rawSettings());
+    writeLiteral(MOUSE_ON);  // again after a retake: idempotent
+    mouseOn = 1;
+    pushKeyboardFlags();
+}
+
+bool sameSettings(const struct termios& a, const struct termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
 }  // namespace
@@ -170,44 +220,81 @@ bool terminalIsInteractive() {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1 && !dumb;
 }
 
-void writeToTerminal(const char* bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t written = write(STDOUT_FILENO, bytes, length);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno == EAGAIN) {
-                struct pollfd out {
-                    STDOUT_FILENO, POLLOUT, 0
-                };
-                poll(&out, 1, 100);
-                continue;
-            }
-            return;  // the terminal is gone; nothing more can be shown
-        }
-        bytes += written;
-        length -= static_cast<std::size_t>(written);
-    }
+bool sessionPrepareSignals() {
+    return installSignalRecord(crashRestore);
 }
 
-void sessionTake() {
+bool sessionInForeground() {
+    const pid_t owner = tcgetpgrp(STDIN_FILENO);
+    return owner == -1 || owner == getpgrp();
+}
+
+bool sessionWaitForForeground() {
+    while (!sessionInForeground()) {
+        if (terminatingSignalWaiting()) {
+            return false;
+        }
+        // The job stops as a background reader would, until the shell's fg continues it. An
+        // orphaned group is not stopped: it checks again now and then.
+        kill(0, SIGTTIN);
+        if (!sessionInForeground() && !terminatingSignalWaiting()) {
+            struct pollfd wake = {signalWakeFd(), POLLIN, 0};
+            poll(&wake, 1, BACKGROUND_RECHECK_MS);
+            drainSignalWakeUps();
+        }
+    }
+    return !terminatingSignalWaiting();
+}
+
+bool writeToTerminal(const char* bytes, std::size_t length) {
+    while (length > 0) {
+        if (restoreDeadlineSet == 0 && terminatingSignalWaiting()) {
+            return false;  // the game is about to end: the restore writes what matters
+        }
+        const ssize_t written = write(outputFd, bytes, length);
+        if (written > 0) {
+            bytes += written;
+            length -= static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            return false;  // the terminal is gone; nothing more can be shown
+        }
+        int timeout = -1;
+        if (restoreDeadlineSet != 0) {
+            timeout = static_cast<int>(restoreDeadline - monotonicMs());
+            if (timeout <= 0) {
+                return false;
+            }
+        }
+        if (written < 0 && errno == EAGAIN) {
+            waitForRoom(timeout);
+        }
+    }
+    return true;
+}
+
+int sessionOutputFd() {
+    return outputFd;
+}
+
+bool sessionTake() {
     if (taken != 0) {
-        return;
+        return true;
+    }
+    if (!sessionWaitForForeground()) {
+        return false;
     }
     if (tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
-        return;
+        return true;
     }
-    makeSignalPipe();
+    openOutput();
     std::atexit(restoreAtExit);
-    for (const int signal : RECORDED_SIGNALS) {
-        installHandler(signal, recordSignal, 0);  // no SA_RESTART: a waiting poll() wakes
-    }
-    for (const int signal : CRASH_SIGNALS) {
-        installHandler(signal, restoreAndDie, static_cast<int>(SA_RESETHAND));
-    }
     taken = 1;
-    enterModes();
+    writeLiteral(ENTER_SCREEN);
+    mouseOn = 0;
+    enterInputModes();
+    return true;
 }
 
 void sessionRestore() {
@@ -215,41 +302,39 @@ void sessionRestore() {
         return;
     }
     taken = 0;
-    if (keyboardPushed != 0) {
-        popKeyboardFlags();
+    if (!sessionInForeground()) {
+        return;  // the terminal is somebody else's now: nothing may be sent or set
     }
-    writeLiteral(MOUSE_OFF);
+    restoreDeadline = monotonicMs() + RESTORE_LIMIT_MS;
+    restoreDeadlineSet = 1;
+    const bool flagsPushed = keyboardPushed != 0;
+    bool sent = !flagsPushed || popKeyboardFlags();
+    sent = sent && writeLiteral(MOUSE_OFF) && writeLiteral(LEAVE_SCREEN);
+    if (!sent) {
+        // The terminal stopped reading: what it has not taken is discarded, and the restore
+        // is queued in its place for when it reads again.
+        tcflush(STDIN_FILENO, TCOFLUSH);
+        restoreDeadline = monotonicMs() + RESTORE_RETRY_MS;
+        if (writeLiteral(CANCEL) && (!flagsPushed || writeLiteral(KEYBOARD_POP))) {
+            writeLiteral(MOUSE_OFF) && writeLiteral(LEAVE_SCREEN);
+        }
+    }
+    restoreDeadlineSet = 0;
+    keyboardPushed = 0;
     mouseOn = 0;
-    writeLiteral(LEAVE_SCREEN);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedSettings);
+    tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);
     tcflush(STDIN_FILENO, TCIFLUSH);  // unread input is discarded, not left for the shell
 }
 
 void sessionRawInput() {
-    const struct termios raw = rawSettings();
-    tcsetattr(STDIN_FILENO, TCSADRAIN, &raw);
-    if (mouseOn == 0) {
-        writeLiteral(MOUSE_ON);
-        mouseOn = 1;
-    }
-    if (wantedKeyboardFlags > 0 && keyboardPushed == 0) {
-        const std::string push = "\x1b[>" + std::to_string(wantedKeyboardFlags) + "u";
-        writeToTerminal(push.data(), push.size());
-        keyboardPushed = 1;
-    }
+    lineInput = 0;
+    enterInputModes();
 }
 
 void sessionLineInput() {
-    if (keyboardPushed != 0) {
-        popKeyboardFlags();
-    }
-    if (mouseOn != 0) {
-        writeLiteral(MOUSE_OFF);
-        mouseOn = 0;
-    }
-    struct termios line = savedSettings;
-    line.c_lflag |= ECHO | ICANON | ISIG;
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &line);  // also drops key bytes not yet read
+    lineInput = 1;
+    enterInputModes();
+    sessionDiscardInput();  // key bytes from the game's keys are not typed text
 }
 
 void sessionKeyboardFlags(int flags) {
@@ -258,46 +343,59 @@ void sessionKeyboardFlags(int flags) {
         keyboardPushed = 0;
     }
     wantedKeyboardFlags = flags;
-    if (flags > 0) {
-        const std::string push = "\x1b[>" + std::to_string(flags) + "u";
-        writeToTerminal(push.data(), push.size());
-        keyboardPushed = 1;
-    }
+    pushKeyboardFlags();
+}
+
+void sessionDiscardInput() {
+    tcflush(STDIN_FILENO, TCIFLUSH);
 }
 
 int sessionSignalFd() {
-    return signalPipe[0];
+    return signalWakeFd();
+}
+
+void sessionDrainWakeUps() {
+    drainSignalWakeUps();
+}
+
+bool sessionUrgentSignal() {
+    return terminatingSignalWaiting() || signalWaiting(SIGTSTP);
 }
 
 int sessionNextSignal() {
-    unsigned char byte = 0;
-    if (signalPipe[0] < 0 || read(signalPipe[0], &byte, 1) != 1) {
-        return 0;
-    }
-    return byte;
+    drainSignalWakeUps();
+    return takeRecordedSignal();
 }
 
 void sessionDieBy(int signal) {
     sessionRestore();
-    installHandler(signal, SIG_DFL, 0);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(signal);
-    std::_Exit(128 + signal);  // for a signal whose default is not to end the process
+    dieBySignal(signal);
 }
 
-void sessionSuspend() {
+bool sessionSuspend() {
     const int flags = wantedKeyboardFlags;
     sessionRestore();
-    installHandler(SIGTSTP, SIG_DFL, 0);
-    raise(SIGTSTP);  // stops here until continued
-    installHandler(SIGTSTP, recordSignal, 0);
+    stopBySignal(SIGTSTP);  // stops here until continued
+    if (!sessionWaitForForeground()) {
+        return false;
+    }
     // The shell may have changed the settings meanwhile: what it hands back is what to restore.
     if (tcgetattr(STDIN_FILENO, &savedSettings) == 0) {
         taken = 1;
         wantedKeyboardFlags = flags;
-        enterModes();
+        writeLiteral(ENTER_SCREEN);
+        mouseOn = 0;
+        enterInputModes();
     }
+    return true;
+}
+
+bool sessionTerminalChanged() {
+    struct termios now {};
+    return taken != 0 && tcgetattr(STDIN_FILENO, &now) == 0 && !sameSettings(now, setSettings);
+}
+
+void sessionRetake() {
+    writeLiteral(ENTER_SCREEN);
+    enterInputModes();
 }

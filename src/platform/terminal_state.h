@@ -29,10 +29,9 @@ struct Terminal {
     bool coloured = false;
     bool colourAllowed = true;
     std::string output;  // bytes for the terminal, written at the next flush
-    // Frame rows move the terminal's cursor but must leave the text cursor where text goes
-    // next: it is saved (ESC 7) before the first frame rows after text, and put back (ESC 8)
-    // only when text comes again, so a run of frames pays nothing for it.
-    bool textCursorSaved = false;
+    // The terminal's cursor stands at the text cursor, where typed text is echoed; only lines
+    // typed for the settings need it there.
+    bool cursorAtText = false;
     Millis lastFlush = 0;
     Millis lastPause = 0;
     std::string input;      // bytes read but not yet decoded: an unfinished sequence
@@ -55,24 +54,34 @@ Millis now();
 // Sets: terminal.geometry.
 void readWindowSize();
 
-// Writes everything queued in one go. Sets: terminal.output (emptied), terminal.lastFlush.
+// Writes everything queued in one go, waiting while the terminal does not read, but never
+// past a signal that must be acted on or a Ctrl+C typed meanwhile. Only in the foreground: a
+// game that finds itself in the background waits there, stopped, and takes the terminal
+// again. Sets: terminal.output (emptied), terminal.lastFlush.
 void flushOutput();
 
-// Blanks every cell in the colours in force, keeping the text cursor where it was; every
-// frame row goes out again at the next presentation.
+// Blanks every cell in the colours in force; every row goes out again at the next
+// presentation.
 void paintWindow();
 
-// Queues a save of the text cursor unless one is in force (before output that moves it).
-void saveTextCursor();
-
-// Queues the text cursor's return if output moved it since it was saved (before text).
-void restoreTextCursor();
-
-// Applies a resize that came meanwhile, queues the frame rows that changed and flushes.
+// Applies a resize that came meanwhile, queues the rows that changed (and, for typed lines,
+// the cursor's return to the text cursor) and flushes.
 void present();
 
 // Waits up to `timeoutMs` for input or a signal and takes in whatever came.
 void pump(int timeoutMs);
+
+// Takes in game input after a poll() reported `events` for standard input: decodes what
+// arrived; ends the game when the terminal has gone.
+void takeInput(short events);
+
+// Back in the foreground after somebody else had the terminal: the game's modes again, no
+// keys held, and everything repainted at the next presentation. Ends the game instead when a
+// signal that ends it came while it waited.
+void regainTerminal();
+
+// Ends the game by the first recorded signal that ends it (SIGTERM when, oddly, none is).
+[[noreturn]] void quitByWaitingSignal();
 
 // Takes in input and signals until `milliseconds` have passed. Sets: terminal.lastPause.
 void sleepFor(Millis milliseconds);

@@ -87,6 +87,74 @@ TEST(Presenting, PaintCoversEveryCell) {
     EXPECT_EQ(cursorTo(11, 0), "\x1b[12;1H");
 }
 
+// Text goes where a console puts it; what the window showed beyond it is blanked over.
+TEST(Presenting, TextAtTheTextCursorWrapsScrollsAndOverwritesStaleCells) {
+    struct Case {
+        const char* name;
+        int columns;
+        int rows;
+        std::vector<std::string> writes;  // each after the previous present
+        std::string lastPresent;
+    };
+    const std::vector<Case> cases{
+        {"line ends and a return to the start",
+         8,
+         3,
+         {"ab\ncd\r\nx"},
+         "\x1b[1;1Hab\x1b[2;1Hcd\x1b[3;1Hx"},
+        {"past the last column: on to the next row", 4, 2, {"abcdef"}, "\x1b[1;1Habcd\x1b[2;1Hef"},
+        {"below the last row: every row moves up", 4, 2, {"a\nb\nc"}, "\x1b[1;1Hb\x1b[2;1Hc"},
+        {"scrolled rows overwrite longer old text",
+         6,
+         2,
+         {"long\nx", "\ny"},
+         "\x1b[1;1Hx   \x1b[2;1Hy"},
+    };
+    for (const Case& c : cases) {
+        TerminalScreen screen(c.columns, c.rows, false);
+        std::string last;
+        for (const std::string& text : c.writes) {
+            screen.writeText(text.data(), text.size());
+            last = screen.present();
+        }
+        EXPECT_EQ(last, c.lastPresent) << c.name;
+        EXPECT_EQ(screen.present(), "") << c.name << ": nothing changed since";
+    }
+}
+
+TEST(Presenting, TextCursorStaysInsideAndClearingHomesIt) {
+    TerminalScreen screen(10, 4, false);
+    EXPECT_TRUE(screen.setTextCursor(3, 9));
+    EXPECT_FALSE(screen.setTextCursor(4, 0));
+    EXPECT_FALSE(screen.setTextCursor(0, 10));
+    EXPECT_FALSE(screen.setTextCursor(-1, 0));
+    EXPECT_EQ(screen.textRow(), 3);
+    EXPECT_EQ(screen.textColumn(), 9);
+    screen.writeText("<", 1);
+    EXPECT_EQ(screen.present(), "\x1b[4;10H<");
+    screen.forgetRows();
+    EXPECT_EQ(screen.textRow(), 0);
+    EXPECT_EQ(screen.textColumn(), 0);
+    EXPECT_EQ(screen.present(), "");
+}
+
+// A window of any size keeps no more than the largest frame's cells; the rest is erased.
+TEST(Presenting, HugeWindowsAreClippedNotStored) {
+    TerminalScreen screen(65535, 65535, false);
+    EXPECT_EQ(screen.columns(), SCREEN_MAX_COLUMNS);
+    EXPECT_EQ(screen.rows(), SCREEN_MAX_ROWS);
+    EXPECT_FALSE(screen.writeRow(SCREEN_MAX_ROWS, 0, "x", 1));
+    const std::string paint = screen.paint();
+    std::size_t erasedLines = 0;
+    for (std::size_t at = paint.find("\x1b[K"); at != std::string::npos;
+         at = paint.find("\x1b[K", at + 1)) {
+        ++erasedLines;
+    }
+    EXPECT_EQ(erasedLines, static_cast<std::size_t>(SCREEN_MAX_ROWS));
+    EXPECT_LT(paint.size(), static_cast<std::size_t>(SCREEN_MAX_ROWS) * (SCREEN_MAX_COLUMNS + 16));
+    EXPECT_EQ(paint.substr(paint.size() - 3), "\x1b[J");  // the rows below, erased at once
+}
+
 TEST(Locale, Utf8FromTheFirstSetVariable) {
     struct Case {
         const char* lcAll;
