@@ -3,13 +3,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/main_loop.h"
+#include "message_text.h"
 #include "platform/headless_control.h"
 #include "platform/platform.h"
 #include "screen/frame_buffer.h"
@@ -20,6 +23,9 @@ namespace {
 constexpr long long MAX_PASSES = 100000000;
 constexpr long long MAX_CONSOLE_SIDE = 4096;
 constexpr long long MAX_SCREEN_SIDE = 1000000;
+
+// A script line is a short command; a longer line is refused before it is read to its end.
+constexpr std::size_t MAX_LINE_BYTES = 4096;
 
 // A pass that sleeps this long in virtual time waits for something no script line can change
 // while it runs (Enter held when the settings screen ends): the script stops with an error
@@ -130,9 +136,9 @@ void printState(std::ostream& out, const MainLoopLocals& locals) {
 // Carries out one command; returns an error message, or an empty string when it went well.
 std::string runCommand(const std::string& line, MainLoopLocals& locals, std::ostream& out) {
     std::istringstream words(line);
-    std::string command;
-    words >> command;
-    command = lowerCase(command);
+    std::string given;  // the command as written, for messages
+    words >> given;
+    const std::string command = lowerCase(given);
     std::vector<std::string> args;
     for (std::string word; words >> word;) {
         args.push_back(word);
@@ -166,7 +172,7 @@ std::string runCommand(const std::string& line, MainLoopLocals& locals, std::ost
         for (const std::string& name : args) {
             int code = 0;
             if (!keyCode(name, code)) {
-                return "unknown key '" + name + "'";
+                return "unknown key '" + quoteText(name) + "'";
             }
             codes.push_back(code);
         }
@@ -228,7 +234,40 @@ std::string runCommand(const std::string& line, MainLoopLocals& locals, std::ost
         }
         return "";
     }
-    return "unknown command '" + command + "'";
+    return "unknown command '" + quoteText(given) + "'";
+}
+
+enum class LineRead { Line, End, TooLong, Failed };
+
+// Reads the next line without its "\n" or "\r\n" line end, holding at most MAX_LINE_BYTES + 1
+// bytes of it.
+LineRead readLine(std::istream& script, std::string& line) {
+    // Room for the limit, a '\r' before the line end and getline's closing NUL.
+    char buffer[MAX_LINE_BYTES + 2];
+    script.getline(buffer, sizeof buffer);
+    const auto got = static_cast<std::size_t>(script.gcount());
+    if (script.bad()) {
+        return LineRead::Failed;
+    }
+    if (script.eof()) {
+        if (got == 0) {
+            return LineRead::End;
+        }
+        line.assign(buffer, got);  // a last line without a line end
+    } else if (script.fail()) {
+        return LineRead::TooLong;  // the buffer filled before the line end came
+    } else {
+        line.assign(buffer, got - 1);  // the count includes the line end
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line.size() > MAX_LINE_BYTES ? LineRead::TooLong : LineRead::Line;
+}
+
+// ": " and the system's description of `reason`, or nothing when there is none.
+std::string becauseOf(int reason) {
+    return reason != 0 ? std::string(": ") + std::strerror(reason) : std::string();
 }
 
 }  // namespace
@@ -237,22 +276,38 @@ int runHeadlessScript(std::istream& script, std::ostream& out, std::ostream& err
     headlessReset();
     MainLoopLocals locals{};
     startUp(locals);
+    const auto lineError = [&err](long long lineNumber, const std::string& message) {
+        err << "mazecast-headless: line " << lineNumber << ": " << message << '\n';
+        return 2;
+    };
     std::string line;
-    for (long long lineNumber = 1; std::getline(script, line); ++lineNumber) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    for (long long lineNumber = 1;; ++lineNumber) {
+        errno = 0;
+        const LineRead read = readLine(script, line);
+        if (read == LineRead::End) {
+            return 0;
+        }
+        if (read == LineRead::Failed) {
+            return lineError(lineNumber, "cannot read the script" + becauseOf(errno));
+        }
+        if (read == LineRead::TooLong) {
+            return lineError(lineNumber,
+                             "longer than " + std::to_string(MAX_LINE_BYTES) + " bytes");
         }
         const std::size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos || line[first] == '#') {
             continue;
         }
+        errno = 0;
         const std::string error = runCommand(line.substr(first), locals, out);
+        // Output leaves after every command: a reader sees it as the script runs, and a write
+        // that fails stops the script there.
+        if (!out.flush()) {
+            err << "mazecast-headless: cannot write the output" << becauseOf(errno) << '\n';
+            return 1;
+        }
         if (!error.empty()) {
-            out.flush();
-            err << "mazecast-headless: line " << lineNumber << ": " << error << '\n';
-            return 2;
+            return lineError(lineNumber, error);
         }
     }
-    out.flush();
-    return 0;
 }

@@ -1,5 +1,7 @@
 // mazecast-render: prints one running frame (view and status line) for a given map and pose.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "render/ray_caster.h"
@@ -37,6 +39,14 @@ int main(int argc, char* argv[]) {
         }
         out += '\n';
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    // A frame larger than stdio's buffer fails in fwrite, a smaller one only when flushed.
+    errno = 0;
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0 ||
+        std::ferror(stdout)) {
+        const int reason = errno;
+        std::fprintf(stderr, "mazecast-render: cannot write the frame%s%s\n", reason ? ": " : "",
+                     reason ? std::strerror(reason) : "");
+        return 1;
+    }
+    return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/settings_screen.h"
+#include "message_text.h"
 #include "world/world.h"
 
 namespace {
@@ -72,7 +73,7 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
             }
         }
         if (match == nullptr) {
-            error = "unknown option '" + name + "'";
+            error = "unknown option '" + quoteText(name) + "'";
             return false;
         }
         if (*match->seen) {
@@ -87,7 +88,7 @@ bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& optio
         const bool parsed = match->real != nullptr ? parseFloat(value, *match->real)
                                                    : parseInt(value, *match->whole);
         if (!parsed) {
-            error = "bad value '" + std::string(value) + "' for " + name;
+            error = "bad value '" + quoteText(value) + "' for " + name;
             return false;
         }
         *match->seen = true;

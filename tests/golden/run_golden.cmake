@@ -1,19 +1,25 @@
 # Runs one golden case and compares what it printed with the checked-in expectation.
 #   cmake [-DEMULATOR=<runner;args>] -DPROGRAM=<program> -DARGS=<arg|arg|...> [-DINPUT=<file>]
-#         -DEXPECTED=<file> -P run_golden.cmake
+#         [-DOUTPUT_FILE=<file>] -DEXPECTED=<file> -P run_golden.cmake
 # The transcript is standard output, then "[stderr]" and standard error when there is any, then
-# "[exit N]". A Windows C runtime writes text with "\r\n" line ends; they are read as "\n", the
-# only difference a Windows program may show. With MAZECAST_UPDATE_GOLDEN set in the
-# environment the expectation is rewritten instead of compared.
+# "[exit N]". With OUTPUT_FILE standard output goes to that file (a device such as /dev/full)
+# and is left out of the transcript. A Windows C runtime writes text with "\r\n" line ends; they
+# are read as "\n", the only difference a Windows program may show. With MAZECAST_UPDATE_GOLDEN
+# set in the environment the expectation is rewritten instead of compared.
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" args "${ARGS}")
 set(command ${EMULATOR} ${PROGRAM} ${args})
+set(redirections)
 if(INPUT)
-  execute_process(COMMAND ${command} INPUT_FILE ${INPUT}
-    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
-else()
-  execute_process(COMMAND ${command} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  list(APPEND redirections INPUT_FILE ${INPUT})
 endif()
+if(OUTPUT_FILE)
+  list(APPEND redirections OUTPUT_FILE ${OUTPUT_FILE})
+else()
+  list(APPEND redirections OUTPUT_VARIABLE out)
+endif()
+set(out "")
+execute_process(COMMAND ${command} ${redirections} ERROR_VARIABLE err RESULT_VARIABLE status)
 string(REPLACE "\r\n" "\n" out "${out}")
 string(REPLACE "\r\n" "\n" err "${err}")
 
