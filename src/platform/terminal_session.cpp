@@ -305,6 +305,11 @@ void sessionRestore() {
     if (!sessionInForeground()) {
         return;  // the terminal is somebody else's now: nothing may be sent or set
     }
+    // Standard output shares its open file with the shell: it does not block only for now.
+    const int standardFlags = outputFd == STDOUT_FILENO ? fcntl(STDOUT_FILENO, F_GETFL) : -1;
+    if (standardFlags >= 0) {
+        fcntl(STDOUT_FILENO, F_SETFL, standardFlags | O_NONBLOCK);
+    }
     restoreDeadline = monotonicMs() + RESTORE_LIMIT_MS;
     restoreDeadlineSet = 1;
     const bool flagsPushed = keyboardPushed != 0;
@@ -320,6 +325,9 @@ void sessionRestore() {
         }
     }
     restoreDeadlineSet = 0;
+    if (standardFlags >= 0) {
+        fcntl(STDOUT_FILENO, F_SETFL, standardFlags);
+    }
     keyboardPushed = 0;
     mouseOn = 0;
     tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);
