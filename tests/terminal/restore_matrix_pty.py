@@ -10,6 +10,7 @@ The game runs under a small keeper process that owns the pseudo-terminal's sessi
 would, so that Ctrl+Z really stops it. The modes are read from a model of the terminal fed with
 everything the game wrote. Usage: restore_matrix_pty.py PATH/TO/mazecast
 """
+import contextlib
 import fcntl
 import os
 import re
@@ -483,12 +484,22 @@ def run_suspend_then_bg(program, results):
         game.close()
 
 
+@contextlib.contextmanager
+def at_width_prompt(program, results, way):
+    """A game at the settings screen's width prompt, or None when it did not get there."""
+    game = Game(program)
+    try:
+        there = game.start_menu() and game.open_settings()
+        yield game if results.check(way + ": width prompt", there) else None
+    finally:
+        game.close()
+
+
 def run_settings_prompt(program, results):
     """At the settings prompt, Ctrl+Z and `fg` bring the prompt back."""
     way = "Ctrl+Z at the prompt, fg"
-    game = Game(program)
-    try:
-        if not results.check(way + ": width prompt", game.start_menu() and game.open_settings()):
+    with at_width_prompt(program, results, way) as game:
+        if game is None:
             return
         game.send(b"\x1a")  # the user's own settings: Ctrl+Z is the suspend character
         results.check(way + ": the game stops by SIGTSTP",
@@ -502,16 +513,13 @@ def run_settings_prompt(program, results):
         game.send(b"80 25\r")
         results.check(way + ": the prompt still reads the size",
                       game.wait_for(b"Set resolution: 80x25", 5.0, mark))
-    finally:
-        game.close()
 
 
 def run_continue_while_typing(program, results):
     """A continue that follows no stop discards nothing that was typed."""
     way = "a continue without a stop while typing"
-    game = Game(program)
-    try:
-        if not results.check(way + ": width prompt", game.start_menu() and game.open_settings()):
+    with at_width_prompt(program, results, way) as game:
+        if game is None:
             return
         mark = len(game.output)
         game.send(b"250")
@@ -520,8 +528,6 @@ def run_continue_while_typing(program, results):
         results.check(way + ": the continue is taken", game.wait_idle())
         game.send(b"\r")
         results.check(way + ": the typed width is read", game.wait_for(b"Set width: 250", 5.0, mark))
-    finally:
-        game.close()
 
 
 def run_type_ahead(program, results):
