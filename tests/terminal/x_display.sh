@@ -27,6 +27,9 @@ end_x_session() {
     rm -rf "$work"
 }
 
+# shellcheck source=settle.sh
+source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
+
 passed=0
 failed=0
 check() {  # check NAME COMMAND...
