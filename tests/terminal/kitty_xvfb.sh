@@ -62,6 +62,13 @@ if ! kill -0 "$terminal_pid" 2>/dev/null; then
 fi
 xdotool mousemove 400 300
 check "menu appears in kitty" wait_screen 'Run DEMO 1' 10
+if [ "$failed" -gt 0 ]; then  # nothing more can pass: say why, within the test's time
+    kill -0 "$terminal_pid" 2>/dev/null || echo "  (kitty has exited)"
+    kill -0 "$xvfb_pid" 2>/dev/null || echo "  (Xvfb has exited)"
+    sed 's/^/  kitty: /' "$work/kitty.err"
+    sed 's/^/  Xvfb: /' "$work/xvfb.err"
+    exit 1
+fi
 check "the terminal's modes were read before the game" grep -q '?0u' "$work/modes.before"
 
 xdotool key Return

@@ -37,6 +37,12 @@ env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" LANG=C.UTF-8 \
 terminal_pid=$!
 xdotool mousemove 400 300
 check "menu appears in xterm" wait_log 'Run DEMO 1' 10
+if [ "$failed" -gt 0 ]; then  # nothing more can pass: say why, within the test's time
+    kill -0 "$terminal_pid" 2>/dev/null || echo "  (xterm has exited)"
+    kill -0 "$xvfb_pid" 2>/dev/null || echo "  (Xvfb has exited)"
+    sed 's/^/  Xvfb: /' "$work/xvfb.err"
+    exit 1
+fi
 
 xdotool key Return
 check "Enter starts demo 1" wait_status 'x == 6 && y == 6 && a == 180'
