@@ -23,6 +23,10 @@ PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
 PUSH = b"\x1b[>11u"
 CONFIRM = b"\x1b[?u\x1b[c"
 CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
+MARKER = b";13H<--"  # the menu's marker, after the move to its line in column 13
+SETTINGS_LINE = 7
+FIRST_LINE = 1
+WALL_X = 10.75  # the furthest a player walks back along demo 1's row 6
 
 
 class Terminal(PtyScreen):
@@ -40,6 +44,29 @@ class Terminal(PtyScreen):
     def status(self):
         found = STATUS.findall(self.output)
         return tuple(float(v) for v in found[-1]) if found else None
+
+    def marker_line(self):
+        """The line the menu's marker was last drawn on (one-based), None before the menu."""
+        end = self.output.rfind(MARKER)
+        if end < 0:
+            return None
+        start = self.output.rfind(b"\x1b[", 0, end)
+        return int(self.output[start + 2:end])
+
+    def menu_press(self, press, release, end_line):
+        """Presses an arrow, holds it until the menu's marker moves (or stands on `end_line`,
+        the end it moves towards) and lets it go. A press and its release that reach the game
+        in one read would be no hold at all, so the release waits for the move."""
+        self.wait_until(lambda: self.marker_line() is not None)
+        before = self.marker_line()
+        self.send(press)
+        self.wait_until(lambda: before == end_line or self.marker_line() != before)
+        self.send(release)
+
+    def reads_lines(self):
+        """The terminal is in canonical mode with echo."""
+        line_mode = termios.tcgetattr(self.slave)[3]
+        return line_mode & termios.ICANON != 0 and line_mode & termios.ECHO != 0
 
 
 def main():
@@ -62,10 +89,7 @@ def main():
         # The settings screen: typed lines in canonical mode with echo, the protocol's flags
         # popped and mouse reporting off meanwhile, and both back once the menu returns.
         for _ in range(3):
-            term.send(b"\x1b[B")
-            term.read(0.15)
-            term.send(b"\x1b[1;1:3B")
-            term.read(0.15)
+            term.menu_press(b"\x1b[B", b"\x1b[1;1:3B", SETTINGS_LINE)
         # A quick tap: a terminal sends no release once it has taken the flags' pop.
         entered = len(term.output)
         term.send(b"\x1b[13u\x1b[13;1:3u")
@@ -73,9 +97,9 @@ def main():
         check("flags popped and mouse off for typing",
               term.wait_for(b"\x1b[<u", 2.0, entered)
               and term.wait_for(b"\x1b[?1003l", 2.0, entered))
-        line_mode = termios.tcgetattr(term.slave)[3]
-        check("canonical mode with echo while typing",
-              line_mode & termios.ICANON != 0 and line_mode & termios.ECHO != 0)
+        # The game writes the pop and mouse off before it switches the mode, and the switch
+        # drops unread input: typing waits for it.
+        check("canonical mode with echo while typing", term.wait_until(term.reads_lines))
         term.send(b"80\r")
         check("typed width echoed", term.wait_for(b"80", start=entered))
         check("asks for the height", term.wait_for(b"Height? ", start=entered))
@@ -87,36 +111,41 @@ def main():
         check("raw input again afterwards", termios.tcgetattr(term.slave)[3] & termios.ICANON == 0)
         check("the menu returns after the pause", term.wait_for(b"Run DEMO 1", 8.0, accepted))
         for _ in range(3):
-            term.send(b"\x1b[A")
-            term.read(0.15)
-            term.send(b"\x1b[1;1:3A")
-            term.read(0.15)
+            term.menu_press(b"\x1b[A", b"\x1b[1;1:3A", FIRST_LINE)
         term.send(b"\x1b[13u")
         term.read(0.1)
         term.send(b"\x1b[13;1:3u")
         check("Enter press starts demo 1",
               term.wait_for(b"X:6.000000 Y:6.000000 A:180.000000"))
 
-        # Shift alone, as its own key, makes every step of a held W half a cell.
+        # Shift alone, as its own key, makes every step of a held W half a cell. The keys are
+        # let go once two steps are seen, however long a loaded machine takes to show them,
+        # and the player is left to come to rest.
+        def x_at_most(limit):
+            return lambda: term.status() is not None and term.status()[0] <= limit
+
         term.send(b"\x1b[57441;2u")
         term.send(b"\x1b[119;2u")
-        term.read(0.3)
+        term.wait_until(x_at_most(5.0))
         term.send(b"\x1b[119;2:3u\x1b[57441;1:3u")
-        term.read(0.15)
-        ran = term.status()
+        ran = term.settle(term.status)
         check("W held with Shift walks in half cells (X=%s)" % (ran,),
               ran is not None and ran[0] <= 5.0 and (ran[0] * 2) % 1.0 == 0.0)
+        ran_x = ran[0] if ran else 5.0
 
         # One press of S and no repeats: held until its release, not for a tap's two steps.
+        # It is let go once a third step is seen; then the release must stop the player where
+        # it is, short of the wall, and for good.
         term.send(b"\x1b[115u")
-        term.read(0.4)
+        term.wait_until(lambda: term.status()[0] - ran_x > 0.5 + 1e-6)
         term.send(b"\x1b[115;1:3u")
-        term.read(0.15)
-        walked = term.status()
+        walked = term.settle(term.status)
         check("S held by its press walks on without repeats (X=%s)" % (walked,),
-              walked is not None and walked[0] - ran[0] > 0.5 + 1e-6)
-        term.read(0.3)
-        check("S release stops the player", term.status() == walked)
+              walked is not None and walked[0] - ran_x > 0.5 + 1e-6)
+        check("S release stops the player short of the wall",
+              walked is not None and walked[0] < WALL_X)
+        term.read(0.5)
+        check("S release stops the player", walked is not None and term.status() == walked)
 
         # Pixel reports: the first anchors, 50 pixels to the right turn 5 degrees.
         term.send(b"\x1b[<35;600;300M")

@@ -39,6 +39,9 @@ modes() { tmx display -p '#{alternate_on} #{cursor_flag} #{wrap_flag} #{mouse_an
 angle() { row0 | sed -E 's/.*A:([0-9.-]+).*/\1/'; }
 send_bytes() { tmx send-keys -H $(printf '%b' "$1" | od -An -tx1); }
 
+# shellcheck source=settle.sh
+source "$(dirname "$0")/settle.sh"
+
 # Waits up to 5 s (or $2 s) for the pane to show text matching the extended regex $1.
 wait_for() {
     local deadline=$((SECONDS + ${2:-5}))
@@ -49,9 +52,9 @@ wait_for() {
     return 1
 }
 
-# Waits up to 3 s for the status line's angle to exceed $1.
+# Waits up to 5 s for the status line's angle to exceed $1.
 wait_for_angle_above() {
-    local deadline=$((SECONDS + 3))
+    local deadline=$((SECONDS + 5))
     while ((SECONDS < deadline)); do
         awk -v a="$(angle)" -v b="$1" 'BEGIN { exit !(a + 0 > b + 0) }' && return 0
         sleep 0.1
@@ -68,6 +71,32 @@ wait_for_file() {
     return 1
 }
 
+# Waits up to 5 s for the pane's modes to be $1 (see `modes`).
+pane_modes_are() { test "$(modes)" = "$1"; }
+wait_modes() { wait_until 5 pane_modes_are "$1"; }
+
+# The pane's terminal reads typed lines: canonical mode with echo. The game shows a prompt
+# before it switches to that mode, and the switch drops unread input, so typing waits for this.
+pane_reads_lines() {
+    local settings
+    settings=$(stty -F "$(tmx display -p '#{pane_tty}')" -a) || return 1
+    grep -qE '(^| )icanon( |$)' <<<"$settings" && grep -qE '(^| )echo( |$)' <<<"$settings"
+}
+
+# Presses the arrow $1 once for each menu entry named after it, waiting each time for the
+# marker on that entry. A press must reach the game more than 150 ms after the previous one,
+# or it counts as an auto-repeat of a key still held: the marker shows that the game has read
+# the previous press, and the pause starts only then, so load can only lengthen the gap.
+menu_steps() {
+    local key=$1 entry
+    shift
+    for entry in "$@"; do
+        send_bytes "$key"
+        wait_for "^$entry +<--" || return 1
+        sleep 0.3
+    done
+}
+
 # Starts the game from the pane's shell; the shell records the game's pid and exit status.
 start_game() {
     rm -f "$work/pid" "$work/status"
@@ -78,12 +107,14 @@ start_game() {
 # The terminal is as it was: main screen with its text, cursor shown, autowrap on, mouse
 # reporting off, and a shell that answers. (The termios settings are checked by the pty
 # matrix: bash puts its own back whenever a job stops or dies, so a check here could not fail.)
+# The status file is $3, by default the one start_game names.
 expect_restored() {
-    local how=$1 status=$2
-    wait_for_file "$work/status"
-    check "$how: exit status $status" grep -qx "status=$status" "$work/status"
-    check "$how: modes restored (alternate cursor wrap mouse)" test "$(modes)" = "0 1 1 0 0 0"
-    check "$how: main screen contents back" wait_for 'MAIN-SCREEN-MARK' 2
+    local how=$1 status=$2 file=${3:-$work/status}
+    wait_for_file "$file"
+    check "$how: exit status $status" grep -qx "status=$status" "$file"
+    # The shell may write the status before tmux has read the game's last output.
+    check "$how: modes restored (alternate cursor wrap mouse)" wait_modes "0 1 1 0 0 0"
+    check "$how: main screen contents back" wait_for 'MAIN-SCREEN-MARK'
 }
 
 # Standard input and output must be a terminal, and TERM not dumb.
@@ -109,33 +140,47 @@ check "walls drawn with the full-block glyph" wait_for '█'
 check "bright white on aqua" bash -c "tmux -L $socket capture-pane -p -e | head -n 1 | grep -q '97.*46m'"
 send_bytes 'w'
 check "W moves the player" wait_for '^X:5\.[0-9]+ Y:6\.0000'
-sleep 0.3
-tapped=$(row0)
-check "a tap makes at most two steps" grep -Eq '^X:5\.(500000|750000) ' <<<"$tapped"
-# Auto-repeat as a keyboard sends it: S every 33 ms for 0.6 s walks on, then stops.
-for _ in $(seq 18); do send_bytes 's'; sleep 0.033; done
-sleep 0.3
-held=$(row0)
-check "held S keeps walking ($tapped -> $held)" test "${held%% *}" != "${tapped%% *}" -a \
-    "$(awk -v a="${held#X:}" -v b="${tapped#X:}" 'BEGIN { print (a + 0 > b + 1.0) }')" = 1
-sleep 0.3
-check "released S stops the player" test "$(row0)" = "$held"
+settle row0
+tapped=$settled
+check "a tap makes at most two steps ($tapped)" grep -Eq '^X:5\.(500000|750000) ' <<<"$tapped"
+# Auto-repeat as a keyboard sends it: S five times, 40 ms apart, timed by tmux itself, walks
+# on, then stops. A byte keeps S held 150 ms at most, so however late the bytes reach the game
+# it walks 17 steps at most, 4.25 cells: it cannot reach the wall at x = 10.75, and the stop is
+# seen short of it.
+repeats=(send-keys -H 73)
+for _ in 2 3 4 5; do repeats+=(\; run-shell -d 0.04 \; send-keys -H 73); done
+tmx "${repeats[@]}"
+settle row0
+held=$settled
+x_of() { awk -v s="${1#X:}" 'BEGIN { print s + 0 }'; }
+walked_back() {  # more than a cell, that is more than four steps
+    [ -n "$held" ] && awk -v a="$(x_of "$held")" -v b="$(x_of "$tapped")" 'BEGIN { exit !(a > b + 1.0) }'
+}
+short_of_wall() { [ -n "$held" ] && awk -v a="$(x_of "$held")" 'BEGIN { exit !(a < 10.75) }'; }
+check "held S keeps walking ($tapped -> $held)" walked_back
+check "released S stops the player" stays "$held" row0
+check "released S stops the player short of the wall" short_of_wall
 
 # Shrinking the window clips the frame; growing it back repaints every row.
+# tmux itself keeps the bottom rows when the window shrinks and blanks what grows back, so
+# only the game's repaint shows the frame's top-left part, or the whole frame again.
 whole=$(screen)
-tmx resize-window -x 60 -y 20
-sleep 0.3
-check "a narrow window shows each row's left part: clipped, never wrapped" \
+narrow_is_clipped() {
     python3 -c 'import sys
 whole, narrow = sys.argv[1].split("\n"), sys.argv[2].split("\n")
 clip = [line[:60].rstrip() for line in whole[:20]]
 sys.exit(0 if [line.rstrip() for line in narrow[:20]] == clip else 1)' "$whole" "$(screen)"
+}
+screen_is_whole() { test "$(screen)" = "$whole"; }
+tmx resize-window -x 60 -y 20
+check "a narrow window shows each row's left part: clipped, never wrapped" \
+    wait_until 5 narrow_is_clipped
 tmx resize-window -x 120 -y 40
-sleep 0.3
-check "growing the window back repaints the whole frame" test "$(screen)" = "$whole"
-send_bytes '\e[<35;60;20M'  # the first report only anchors the pointer
-sleep 0.2
+check "growing the window back repaints the whole frame" wait_until 5 screen_is_whole
+# The view is at rest, so the angle before the pointer's first report, which only anchors it,
+# is the angle the motion turns from.
 start_angle=$(angle)
+send_bytes '\e[<35;60;20M'
 send_bytes '\e[<35;70;20M'
 check "SGR mouse motion to the right turns the view right" wait_for_angle_above "$start_angle"
 mouse_angle=$(angle)
@@ -146,25 +191,34 @@ expect_restored "Ctrl+C" 130
 
 # The settings screen, a demo at the new size, then SIGTERM.
 start_game
-for _ in 1 2 3; do send_bytes '\e[B'; sleep 0.3; done
+menu_steps '\e[B' 'Run DEMO 2' 'Run DEMO 3' 'Settings'
 check "Down moves the marker to Settings" wait_for '^Settings +<--'
 send_bytes '\r'
 check "settings screen asks for the width" wait_for '^Width\?'
+check "the width is read as a typed line (canonical mode, echo)" wait_until 5 pane_reads_lines
 tmx send-keys "80 25" Enter
 check "settings accept 80 25" wait_for 'Set resolution: 80x25'
 check "the menu returns after the pause" wait_for '^Settings +<--' 8
-for _ in 1 2 3; do send_bytes '\e[A'; sleep 0.3; done
+menu_steps '\e[A' 'Run DEMO 3' 'Run DEMO 2' 'Run DEMO 1'
 send_bytes '\r'
 check "demo 1 runs after the settings" wait_for '^X:6\.000000 Y:6\.000000 A:180\.000000'
-check "the frame is 25 rows high" bash -c "tmux -L $socket capture-pane -p | sed -n '26,40p' | grep -q '█' && exit 1 || exit 0"
+# Once the frame is drawn and at rest: walls in its rows, none below them.
+frame_drawn() { screen | sed -n '2,25p' | grep -q '█'; }
+frame_is_25_rows() {
+    [ -n "$settled" ] && sed -n '2,25p' <<<"$settled" | grep -q '█' &&
+        ! sed -n '26,40p' <<<"$settled" | grep -q '█'
+}
+wait_until 5 frame_drawn
+settle screen
+check "the frame is 25 rows high" frame_is_25_rows
 kill -TERM "$(cat "$work/pid")"
 expect_restored "SIGTERM" 143
 
 # Ctrl+D at a prompt abandons the settings; SIGHUP while the menu is shown.
 start_game
-for _ in 1 2 3; do send_bytes '\e[B'; sleep 0.3; done
+menu_steps '\e[B' 'Run DEMO 2' 'Run DEMO 3' 'Settings'
 send_bytes '\r'
-wait_for '^Width\?'
+wait_for '^Width\?' && wait_until 5 pane_reads_lines
 send_bytes '\x04'
 check "Ctrl+D at the width prompt goes back to the menu" wait_for '^Settings +<--'
 kill -HUP "$(cat "$work/pid")"
@@ -174,18 +228,22 @@ expect_restored "SIGHUP" 129
 start_game
 send_bytes '\r'
 wait_for '^X:6\.000000'
-rm -f "$work/status"
 send_bytes '\x1a'
 check "Ctrl+Z: the shell reports the game stopped" wait_for 'Stopped'
-check "Ctrl+Z: modes restored (alternate cursor wrap mouse)" test "$(modes)" = "0 1 1 0 0 0"
-check "Ctrl+Z: main screen contents back" wait_for 'MAIN-SCREEN-MARK' 2
-tmx send-keys "fg; echo status=\$? > $work/status" Enter
+# The start line goes on when the job stops and records the stop's status; fg's status goes to
+# a file of its own, so the stop's cannot be read as the end's.
+wait_for_file "$work/status"
+check "Ctrl+Z: the game stops by SIGTSTP (status 148)" grep -qx "status=148" "$work/status"
+check "Ctrl+Z: modes restored (alternate cursor wrap mouse)" wait_modes "0 1 1 0 0 0"
+check "Ctrl+Z: main screen contents back" wait_for 'MAIN-SCREEN-MARK'
+rm -f "$work/status.fg"
+tmx send-keys "fg; echo status=\$? > $work/status.fg" Enter
 check "fg: the frame is repainted" wait_for '^X:6\.000000 Y:6\.000000 A:180\.000000'
 check "fg: full-screen modes again" test "$(modes | cut -d' ' -f1-3)" = "1 0 0"
 send_bytes 'w'
 check "fg: keys work again" wait_for '^X:5\.[0-9]+ Y:6\.0000'
 send_bytes '\x03'
-expect_restored "Ctrl+Z, fg, Ctrl+C" 130
+expect_restored "Ctrl+Z, fg, Ctrl+C" 130 "$work/status.fg"
 
 # A crash restores with async-signal-safe calls, then dies by the same signal.
 start_game

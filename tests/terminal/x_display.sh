@@ -27,6 +27,9 @@ end_x_session() {
     rm -rf "$work"
 }
 
+# shellcheck source=settle.sh
+source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
+
 passed=0
 failed=0
 check() {  # check NAME COMMAND...
@@ -75,9 +78,11 @@ wait_turn() {
 angle() { status | cut -d' ' -f3; }
 
 # Starts Xvfb on a display it picks itself (written to fd 3) with a screen of $1 (WxHxD) and
-# exports DISPLAY; sets xvfb_pid for the caller's cleanup.
+# exports DISPLAY; sets xvfb_pid for the caller's cleanup. The server never resets: by default
+# it starts over whenever its last client leaves, as a short-lived xdotool may do while the
+# terminal is still connecting.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.err" &
     xvfb_pid=$!
     for _ in $(seq 50); do
         [ -s "$work/display" ] && break
