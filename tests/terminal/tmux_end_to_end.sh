@@ -252,5 +252,20 @@ wait_for '^X:6\.000000'
 kill -SEGV "$(cat "$work/pid")"
 expect_restored "SIGSEGV" 139
 
+# Started in the background by a real shell: the game sends nothing and sets nothing, and stops
+# as a background reader would; fg then plays it, and Ctrl+C ends it.
+game_stopped() { test "$(cut -d' ' -f3 "/proc/$(cat "$work/pid")/stat" 2>/dev/null)" = T; }
+rm -f "$work/pid" "$work/status"
+tmx send-keys "clear; echo MAIN-SCREEN-MARK; sh -c 'echo \$\$ > $work/pid; exec $program' &" Enter
+wait_for_file "$work/pid"
+check "started with &: the game stops" wait_until 5 game_stopped
+check "started with &: modes untouched (alternate cursor wrap mouse)" pane_modes_are "0 1 1 0 0 0"
+check "started with &: nothing drawn over the shell" bash -c \
+    "! tmux -L $socket capture-pane -p | grep -q 'Run DEMO'"
+tmx send-keys "fg; echo status=\$? > $work/status" Enter
+check "fg: the game takes the terminal and shows the menu" wait_for 'Run DEMO 1 +<--'
+send_bytes '\x03'
+expect_restored "started with &, fg, Ctrl+C" 130
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
