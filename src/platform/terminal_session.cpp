@@ -43,7 +43,7 @@ constexpr const char LEAVE_SCREEN[] =
 constexpr const char CANCEL[] = "\x18";
 
 constexpr int POP_DRAIN_LIMIT_MS = 100;  // a terminal that answers nothing by then never will
-constexpr int RESTORE_LIMIT_MS = 500;    // a terminal that reads nothing by then is stalled
+constexpr int RESTORE_LIMIT_MS = 300;    // a terminal that reads nothing by then is stalled
 constexpr int RESTORE_RETRY_MS = 100;    // after discarding what it did not read
 constexpr int BACKGROUND_RECHECK_MS = 100;
 

@@ -549,21 +549,23 @@ def run_stalled(program, results):
     """The terminal stops reading while a demo turns (a held Left arrow draws a new frame every
     40 ms): a way out still ends the game within a second, and the terminal is restored once
     it reads again."""
-    ways = [
-        ("SIGTERM", lambda game: os.kill(game.pid, signal.SIGTERM), signal.SIGTERM),
-        ("SIGHUP", lambda game: os.kill(game.pid, signal.SIGHUP), signal.SIGHUP),
-        ("SIGSEGV", lambda game: os.kill(game.pid, signal.SIGSEGV), signal.SIGSEGV),
-        ("Ctrl+C in the keyboard protocol", lambda game: game.send(b"\x1b[99;5u"),
-         signal.SIGINT),
-    ]
+    def kill(number):
+        return lambda game: os.kill(game.pid, number)
 
-    def flood_then_term(game):
+    def flood(game):
         for _ in range(70000):  # more than the 64 KiB a pipe of one byte per signal holds
             os.kill(game.pid, signal.SIGWINCH)
-        os.kill(game.pid, signal.SIGTERM)
 
-    ways.append(("SIGTERM after a flood of SIGWINCH", flood_then_term, signal.SIGTERM))
-    for name, action, number in ways:
+    # Each way: its name, what is done before the clock starts, the way out, its signal.
+    ways = [
+        ("SIGTERM", None, kill(signal.SIGTERM), signal.SIGTERM),
+        ("SIGHUP", None, kill(signal.SIGHUP), signal.SIGHUP),
+        ("SIGSEGV", None, kill(signal.SIGSEGV), signal.SIGSEGV),
+        ("Ctrl+C in the keyboard protocol", None, lambda game: game.send(b"\x1b[99;5u"),
+         signal.SIGINT),
+        ("SIGTERM after a flood of SIGWINCH", flood, kill(signal.SIGTERM), signal.SIGTERM),
+    ]
+    for name, before, action, number in ways:
         way = name + " while output is stalled"
         game = Game(program)
         try:
@@ -572,6 +574,8 @@ def run_stalled(program, results):
             game.send(b"\x1b[1;1:1D")
             if not results.check(way + ": output stalled", game.output_stalled()):
                 continue
+            if before is not None:
+                before(game)
             started = time.monotonic()
             action(game)
             ended = game.wait_report_unread("signal", 5.0)
