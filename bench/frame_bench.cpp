@@ -7,7 +7,7 @@
 
 #include "allocation_counter.h"
 #include "app/main_loop.h"
-#include "platform/headless_control.h"
+#include "platform/headless/headless_control.h"
 #include "render/ray_caster.h"
 #include "render/status_line.h"
 #include "screen/frame_buffer.h"

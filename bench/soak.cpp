@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/main_loop.h"
-#include "platform/headless_control.h"
+#include "platform/headless/headless_control.h"
 #include "platform/platform.h"
 #include "world/world.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "control/movement.h"
-#include "platform/terminal_screen.h"
+#include "platform/terminal/terminal_screen.h"
 #include "render/ray_caster.h"
 #include "render/status_line.h"
 #include "screen/frame_buffer.h"
@@ -21,14 +21,24 @@ int devNull() {
     return fd;
 }
 
-// What the terminal platform does with one frame: every row handed over, the changed ones
-// composed into one buffer and written in one call.
+// The terminal platform's console buffer, in the game's running colours.
+ConsoleModel& console() {
+    static ConsoleModel model = [] {
+        ConsoleModel made(512, 512);
+        made.setAttribute(0x3F);
+        return made;
+    }();
+    return model;
+}
+
+// What the terminal platform does with one frame: every row written into the console buffer,
+// the changed cells composed into one buffer and written in one call.
 std::size_t presentToTerminal(TerminalScreen& screen) {
     for (std::int32_t row = 0; row < world.screenHeight; ++row) {
-        screen.writeRow(row, 0, frameBuffer[static_cast<std::size_t>(row)].data(),
-                        static_cast<std::size_t>(world.screenWidth));
+        console().writeRow(0, row, frameBuffer[static_cast<std::size_t>(row)].data(),
+                           static_cast<std::size_t>(world.screenWidth));
     }
-    const std::string bytes = screen.present();
+    const std::string bytes = screen.present(console());
     if (!bytes.empty() && write(devNull(), bytes.data(), bytes.size()) < 0) {
         return 0;
     }
@@ -53,7 +63,7 @@ void BM_TerminalPresentFrame(benchmark::State& state) {
                   static_cast<std::int32_t>(state.range(1)),
                   180.0f};
     resizeFrameBuffer();
-    TerminalScreen screen(world.screenWidth, world.screenHeight, true);
+    TerminalScreen screen(world.screenWidth, world.screenHeight, true, true);
     drawFrame();
     presentToTerminal(screen);
 
@@ -72,7 +82,7 @@ void BM_TerminalPresentFrame(benchmark::State& state) {
         flip = !flip;
         drawFrame();
         if (change == FullRepaint) {
-            screen.resendAll();
+            screen.forget();
         }
         state.ResumeTiming();
         bytes += presentToTerminal(screen);
@@ -97,7 +107,7 @@ void BM_TerminalFrameWork(benchmark::State& state) {
                   static_cast<std::int32_t>(state.range(0)),
                   180.0f};
     resizeFrameBuffer();
-    TerminalScreen screen(world.screenWidth, world.screenHeight, true);
+    TerminalScreen screen(world.screenWidth, world.screenHeight, true, true);
     float turn = 0.1f;
     for (auto _ : state) {
         world.viewAngle = world.viewAngle + turn;

@@ -47,8 +47,8 @@ wait_for() {  # wait_for PATTERN SECONDS: waits for the pattern in the last stat
     return 1
 }
 
-# shellcheck source=../tests/terminal/x_display.sh
-source "$root/tests/terminal/x_display.sh"
+# shellcheck source=../tests/platform/terminal/x_display.sh
+source "$root/tests/platform/terminal/x_display.sh"
 start_xvfb 1280x1024x24
 
 # No window manager: the keyboard goes to the window under the pointer.

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/terminal_input_decoder.h"
+#include "platform/terminal/terminal_input_decoder.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "app/main_loop.h"
 #include "message_text.h"
-#include "platform/headless_control.h"
+#include "platform/headless/headless_control.h"
 #include "platform/platform.h"
 #include "screen/frame_buffer.h"
 #include "world/world.h"

@@ -8,7 +8,7 @@
 
 #include "app/main_loop.h"
 #include "app/settings_screen.h"
-#include "platform/headless_control.h"
+#include "platform/headless/headless_control.h"
 #include "screen/frame_buffer.h"
 #include "world/world.h"
 

@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Plays a terminal that speaks the progressive keyboard protocol and SGR-pixel mouse to the
+game over a pseudo-terminal: answers its start-up queries, visits the settings screen, sends
+press and release events and pixel motion, quits with the protocol's Ctrl+C and checks what the game left behind.
+
+Usage: keyboard_protocol_pty.py PATH/TO/mazecast
+"""
+import os
+import re
+import signal
+import struct
+import subprocess
+import sys
+import termios
+import fcntl
+
+from pty_screen import PtyScreen, ScreenGrid
+
+STATUS = re.compile(r"X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+)")
+PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
+# Flags 0 in force, pixel mouse set, 10 x 20 cells, then the device attributes.
+PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
+PUSH = b"\x1b[>11u"
+CONFIRM = b"\x1b[?u\x1b[c"
+CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
+MARKER = "<--"  # the menu's marker
+SETTINGS_LINE = 7
+FIRST_LINE = 1
+WALL_X = 10.75  # the furthest a player walks back along demo 1's row 6
+
+
+class Terminal(PtyScreen):
+    def __init__(self, program):
+        self.master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 1200, 800))
+        self.before = termios.tcgetattr(slave)
+        self.slave = slave
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-kitty",
+               "LANG": "C.UTF-8"}
+        self.process = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave,
+                                        env=env, start_new_session=True)
+        self.output = b""
+        self.grid = ScreenGrid(40, 120)
+
+    def status(self):
+        """The position and angle the window's status line shows, None without one."""
+        found = STATUS.match(self.grid.line(0))
+        return tuple(float(v) for v in found.groups()) if found else None
+
+    def marker_line(self):
+        """The line the menu's marker stands on (one-based), None while none is shown."""
+        for row in range(8):
+            if self.grid.line(row).endswith(MARKER):
+                return row + 1
+        return None
+
+    def menu_press(self, press, release, end_line):
+        """Presses an arrow, holds it until the menu's marker moves (or stands on `end_line`,
+        the end it moves towards) and lets it go. A press and its release that reach the game
+        in one read would be no hold at all, so the release waits for the move."""
+        self.wait_until(lambda: self.marker_line() is not None)
+        before = self.marker_line()
+        self.send(press)
+        self.wait_until(lambda: before == end_line or self.marker_line() != before)
+        self.send(release)
+
+    def types_raw(self):
+        """The terminal passes typed bytes on as they come, without echo: the game edits and
+        echoes the line itself."""
+        line_mode = termios.tcgetattr(self.slave)[3]
+        return line_mode & termios.ICANON == 0 and line_mode & termios.ECHO == 0
+
+
+def main():
+    passed = []
+    failed = []
+
+    def check(name, ok):
+        (passed if ok else failed).append(name)
+        print(("ok: " if ok else "FAILED: ") + name)
+        return ok
+
+    term = Terminal(os.path.realpath(sys.argv[1]))
+    try:
+        check("start-up queries sent", term.wait_for(PROBE))
+        term.send(PROBE_REPLY)
+        check("keyboard flags 1|2|8 pushed and re-queried", term.wait_for(PUSH + CONFIRM))
+        term.send(CONFIRM_REPLY)
+        check("menu shown", term.wait_for(b"Run DEMO 1"))
+
+        # The settings screen: typed lines read raw and edited and echoed by the game, the
+        # protocol's flags popped and mouse reporting off meanwhile, and both back once the
+        # menu returns.
+        for _ in range(3):
+            term.menu_press(b"\x1b[B", b"\x1b[1;1:3B", SETTINGS_LINE)
+        # A quick tap: a terminal sends no release once it has taken the flags' pop.
+        entered = len(term.output)
+        term.send(b"\x1b[13u\x1b[13;1:3u")
+        check("Enter on Settings asks for the width", term.wait_for(b"Width?", start=entered))
+        check("flags popped and mouse off for typing",
+              term.wait_for(b"\x1b[<u", 2.0, entered)
+              and term.wait_for(b"\x1b[?1003l", 2.0, entered))
+        check("raw input without the terminal's echo while typing",
+              term.wait_until(term.types_raw))
+        term.send(b"80\r")
+        check("typed width echoed", term.wait_for(b"80", start=entered))
+        check("asks for the height", term.wait_for(b"Height?", start=entered))
+        term.send(b"25\r")
+        check("settings accept 80 25", term.wait_for(b"Set resolution: 80x25", start=entered))
+        accepted = term.output.rfind(b"Set resolution: 80x25")
+        check("flags pushed and mouse on again afterwards",
+              term.wait_for(PUSH, 8.0, accepted) and b"\x1b[?1003h" in term.output[accepted:])
+        check("raw input again afterwards", termios.tcgetattr(term.slave)[3] & termios.ICANON == 0)
+        check("the menu returns after the pause", term.wait_for(b"Run DEMO 1", 8.0, accepted))
+        for _ in range(3):
+            term.menu_press(b"\x1b[A", b"\x1b[1;1:3A", FIRST_LINE)
+        term.send(b"\x1b[13u")
+        term.read(0.1)
+        term.send(b"\x1b[13;1:3u")
+        check("Enter press starts demo 1",
+              term.wait_until(lambda: term.status() == (6.0, 6.0, 180.0)))
+
+        # Shift alone, as its own key, makes every step of a held W half a cell. The keys are
+        # let go once two steps are seen, however long a loaded machine takes to show them,
+        # and the player is left to come to rest.
+        def x_at_most(limit):
+            return lambda: term.status() is not None and term.status()[0] <= limit
+
+        term.send(b"\x1b[57441;2u")
+        term.send(b"\x1b[119;2u")
+        term.wait_until(x_at_most(5.0))
+        term.send(b"\x1b[119;2:3u\x1b[57441;1:3u")
+        ran = term.settle(term.status)
+        check("W held with Shift walks in half cells (X=%s)" % (ran,),
+              ran is not None and ran[0] <= 5.0 and (ran[0] * 2) % 1.0 == 0.0)
+        ran_x = ran[0] if ran else 5.0
+
+        # One press of S and no repeats: held until its release, not for a tap's two steps.
+        # It is let go once a third step is seen; then the release must stop the player where
+        # it is, short of the wall, and for good.
+        term.send(b"\x1b[115u")
+        term.wait_until(lambda: term.status()[0] - ran_x > 0.5 + 1e-6)
+        term.send(b"\x1b[115;1:3u")
+        walked = term.settle(term.status)
+        check("S held by its press walks on without repeats (X=%s)" % (walked,),
+              walked is not None and walked[0] - ran_x > 0.5 + 1e-6)
+        check("S release stops the player short of the wall",
+              walked is not None and walked[0] < WALL_X)
+        term.read(0.5)
+        check("S release stops the player", walked is not None and term.status() == walked)
+
+        # Pixel reports: the first anchors, 50 pixels to the right turn 5 degrees.
+        term.send(b"\x1b[<35;600;300M")
+        term.read(0.1)
+        term.send(b"\x1b[<35;650;300M")
+        check("pixel mouse motion turns 0.1 degree a pixel",
+              term.wait_until(lambda: term.status() is not None
+                              and term.status()[2] == 185.0, 2.0))
+
+        term.output = b""
+        term.send(b"\x1b[99;5u")
+        try:
+            code = term.process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            code = None
+        term.read(0.2)
+        check("protocol Ctrl+C ends the game by SIGINT", code == -signal.SIGINT)
+        check("keyboard flags popped, mouse off, main screen back",
+              b"\x1b[<u" in term.output and b"\x1b[?1003l" in term.output
+              and term.output.rstrip().endswith(b"\x1b[?1049l"))
+        check("terminal settings restored", termios.tcgetattr(term.slave) == term.before)
+    finally:
+        if term.process.poll() is None:
+            term.process.kill()
+            term.process.wait()
+    print("%d passed, %d failed" % (len(passed), len(failed)))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,81 @@
+// Typed lines at the settings prompt: what a terminal user's keys do to the line and to the
+// screen.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/terminal/line_editor.h"
+
+namespace {
+
+struct Typed {
+    std::string line;  // the finished line, or "" when none finished
+    LineStatus last;
+    std::string screen;  // row 0 of the console, trailing blanks cut
+    int column;          // where the text cursor ends
+};
+
+Typed type(const std::string& keys) {
+    ConsoleModel model(12, 2);
+    model.writeText("W? ", 3);
+    LineEditor editor;
+    Typed typed{"", LineStatus::Editing, "", 0};
+    for (const char key : keys) {
+        typed.last = editor.take(key, model);
+        if (typed.last == LineStatus::Done) {
+            typed.line = editor.line();
+        }
+    }
+    typed.screen = model.rowText(0);
+    typed.screen.erase(typed.screen.find_last_not_of(' ') + 1);
+    typed.column = model.cursorColumn();
+    return typed;
+}
+
+TEST(LineEditing, KeysEditTheLineAndItsEcho) {
+    struct Case {
+        const char* name;
+        std::string keys;
+        std::string line;
+        LineStatus last;
+        std::string screen;
+        int column;
+    };
+    const std::vector<Case> cases{
+        {"digits and Enter", "80\r", "80\n", LineStatus::Done, "W? 80", 0},
+        {"a line feed ends it too", "25\n", "25\n", LineStatus::Done, "W? 25", 0},
+        {"Backspace takes the last character back", "81\1770", "", LineStatus::Editing, "W? 80", 5},
+        {"Ctrl+H as well, never past the prompt", "8\b\b\b", "", LineStatus::Editing, "W?", 3},
+        {"Ctrl+U takes the whole line back", "123\0259\r", "9\n", LineStatus::Done, "W? 9", 0},
+        {"Ctrl+W takes the last word back", "80 25\x17", "", LineStatus::Editing, "W? 80", 6},
+        {"Ctrl+D on an empty line ends the input", "\x04", "", LineStatus::EndOfInput, "W?", 3},
+        {"Ctrl+D after text hands it over as it is", "12\x04", "12", LineStatus::Done, "W? 12", 5},
+        {"arrow keys and other sequences are not typed", "1\033[A\033OB\033[1;5C2", "",
+         LineStatus::Editing, "W? 12", 5},
+        {"control bytes and non-ASCII bytes are dropped", "1\001\007\303\2512", "",
+         LineStatus::Editing, "W? 12", 5},
+    };
+    for (const Case& c : cases) {
+        const Typed typed = type(c.keys);
+        EXPECT_EQ(typed.line, c.line) << c.name;
+        EXPECT_EQ(typed.last, c.last) << c.name;
+        EXPECT_EQ(typed.screen, c.screen) << c.name;
+        EXPECT_EQ(typed.column, c.column) << c.name;
+    }
+}
+
+TEST(LineEditing, ALineIsBoundedAndTheNextOneStartsAfresh) {
+    ConsoleModel model(600, 3);
+    LineEditor editor;
+    for (int i = 0; i < 700; ++i) {
+        editor.take('7', model);
+    }
+    ASSERT_EQ(editor.take('\r', model), LineStatus::Done);
+    EXPECT_EQ(editor.line(), std::string(LineEditor::MAX_LINE, '7') + "\n");
+    editor.take('5', model);
+    ASSERT_EQ(editor.take('\r', model), LineStatus::Done);
+    EXPECT_EQ(editor.line(), "5\n");
+}
+
+}  // namespace

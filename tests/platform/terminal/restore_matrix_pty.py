@@ -1,0 +1,667 @@
+#!/usr/bin/env python3
+"""The terminal restore matrix: the game runs a demo in a pseudo-terminal that speaks the
+keyboard protocol, leaves by one way out after another (Ctrl+C as a signal and in the protocol's
+encoding, SIGTERM, SIGHUP, SIGQUIT, the crash signals, Ctrl+Z then continue then SIGTERM), and
+each time every restore step is checked on its own: termios, the main screen and its contents,
+cursor shown, autowrap, mouse reporting off, keyboard flags popped, colours reset and unread
+input discarded.
+
+The game runs under a small keeper process that owns the pseudo-terminal's session, as a shell
+would, so that Ctrl+Z really stops it. The modes are read from a model of the terminal fed with
+everything the game wrote. Usage: restore_matrix_pty.py PATH/TO/mazecast
+"""
+import contextlib
+import fcntl
+import os
+import re
+import resource
+import select
+import signal
+import struct
+import sys
+import termios
+import time
+
+from pty_screen import PtyScreen, ScreenGrid
+
+PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
+PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
+CONFIRM = b"\x1b[?u\x1b[c"
+CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
+COLOURED = b"\x1b[0;97;46m"
+# More than one read of the game's, so some of it is still unread when the game leaves.
+UNREAD = b"x" * 3000
+MOUSE_MODES = (1000, 1002, 1003, 1004, 1006, 1015, 1016)
+TOKEN = re.compile(rb"\x1b\[([<=>?]?)([0-9;:]*)[\x20-\x2f]*([\x40-\x7e])|\x1b[^\[]|([^\x1b]+)")
+
+
+class TerminalModel:
+    """The state a terminal is left in by a byte stream: private modes, the keyboard protocol's
+    flag stack, whether colours are set, and whether text was drawn over the main screen. The
+    colours are not assumed to come back with the main screen."""
+
+    def __init__(self):
+        self.modes = {25: True, 7: True, 1049: False}
+        self.modes.update({mode: False for mode in MOUSE_MODES})
+        self.keyboard_stack = []
+        self.coloured = False
+        self.main_screen_drawn = False
+
+    def feed(self, data):
+        for match in TOKEN.finditer(data):
+            prefix, params, final, text = match.groups()
+            if text is not None:
+                if not self.modes[1049] and any(b >= 0x20 for b in text):
+                    self.main_screen_drawn = True
+                continue
+            if final is None:
+                continue
+            numbers = [int(p) for p in re.split(rb"[;:]", params) if p]
+            if prefix == b"?" and final in b"hl":
+                for mode in numbers:
+                    self.modes[mode] = final == b"h"
+            elif prefix == b">" and final == b"u":
+                self.keyboard_stack.append(numbers[0] if numbers else 0)
+            elif prefix == b"<" and final == b"u":
+                del self.keyboard_stack[-(numbers[0] if numbers else 1):]
+            elif prefix == b"" and final == b"m":
+                for number in numbers or [0]:
+                    self.coloured = number != 0
+
+
+class Game(PtyScreen):
+    """The game under a keeper. Options: `size` (rows, columns) of the window; `background`:
+    the game starts without the terminal, as `mazecast &` would; `blocked`: signals blocked in
+    the mask it inherits; `files`: its limit of open files."""
+
+    def __init__(self, program, keeper_ignores_hangup=False, size=(40, 120), background=False,
+                 blocked=(), files=None):
+        self.keeper_ignores_hangup = keeper_ignores_hangup
+        self.master, self.slave = os.openpty()
+        rows, columns = size
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ,
+                    struct.pack("HHHH", rows, columns, min(columns * 10, 65535),
+                                min(rows * 20, 65535)))
+        self.before = termios.tcgetattr(self.slave)
+        self.output = b""
+        self.grid = ScreenGrid(rows, columns)
+        self.events = []
+        self.pid = None
+        report_read, report_write = os.pipe()
+        command_read, self.commands = os.pipe()
+        self.keeper = os.fork()
+        if self.keeper == 0:
+            os.close(report_read)
+            os.close(self.commands)
+            self._keep(program, report_write, command_read,
+                       dict(background=background, blocked=blocked, files=files))
+        os.close(report_write)
+        os.close(command_read)
+        self.reports = os.fdopen(report_read, "rb", buffering=0)
+        self.pid = int(self._next_report().split()[1])
+
+    def _keep(self, program, report, commands, options):
+        """The keeper: leads the terminal's session, starts the game as a job of its own (in
+        the foreground unless told otherwise), reports each stop, continue and end, and acts
+        as a shell on command: "take" the terminal back, continue the job in the "fg" or the
+        "bg"."""
+        try:
+            os.close(self.master)
+            if self.keeper_ignores_hangup:
+                signal.signal(signal.SIGHUP, signal.SIG_IGN)
+            os.setsid()
+            fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+            signal.signal(signal.SIGTTOU, signal.SIG_IGN)  # it hands the terminal around
+            game = os.fork()
+            if game == 0:
+                os.setpgid(0, 0)
+                if not options["background"]:
+                    os.tcsetpgrp(self.slave, os.getpid())
+                # As a shell starts a job: Python ignores SIGPIPE and SIGXFSZ for itself.
+                for number in (signal.SIGTTOU, signal.SIGPIPE, signal.SIGXFSZ, signal.SIGINT):
+                    signal.signal(number, signal.SIG_DFL)
+                resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+                if options["files"] is not None:
+                    resource.setrlimit(resource.RLIMIT_NOFILE, (options["files"],) * 2)
+                for fd in (0, 1, 2):
+                    os.dup2(self.slave, fd)
+                os.closerange(3, 4096)  # descriptors the test runner left open count too
+                env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-kitty",
+                       "LANG": "C.UTF-8"}
+                signal.pthread_sigmask(signal.SIG_BLOCK, options["blocked"])
+                os.execve(program, [program], env)
+            os.setpgid(game, game)
+            os.write(report, b"pid %d\n" % game)
+            while True:
+                ready, _, _ = select.select([commands], [], [], 0.01)
+                if ready:
+                    command = os.read(commands, 16).strip()
+                    if command == b"take":
+                        os.tcsetpgrp(self.slave, os.getpgrp())
+                    elif command == b"fg":
+                        os.tcsetpgrp(self.slave, game)
+                        os.killpg(game, signal.SIGCONT)
+                    elif command == b"bg":
+                        os.killpg(game, signal.SIGCONT)
+                    os.write(report, b"done %s\n" % command)
+                pid, status = os.waitpid(game, os.WNOHANG | os.WUNTRACED | os.WCONTINUED)
+                if pid == 0:
+                    continue
+                if os.WIFSTOPPED(status):
+                    os.write(report, b"stopped %d\n" % os.WSTOPSIG(status))
+                elif os.WIFCONTINUED(status):
+                    os.write(report, b"continued\n")
+                elif os.WIFSIGNALED(status):
+                    os.write(report, b"signal %d\n" % os.WTERMSIG(status))
+                    break
+                else:
+                    os.write(report, b"exit %d\n" % os.WEXITSTATUS(status))
+                    break
+        finally:
+            os._exit(0)
+
+    def shell(self, command):
+        """Has the keeper do what a shell does: b"take", b"fg" or b"bg"; waits until done."""
+        os.write(self.commands, command + b"\n")
+        return self.wait_report("done")
+
+    def _next_report(self, seconds=5.0):
+        ready, _, _ = select.select([self.reports], [], [], seconds)
+        if not ready:
+            return ""
+        line = b""
+        while not line.endswith(b"\n"):
+            byte = self.reports.read(1)
+            if not byte:
+                break
+            line += byte
+        return line.decode().strip()
+
+    def wait_report(self, wanted, seconds=5.0):
+        """Waits for a keeper report starting with `wanted`, reading the game's output meanwhile."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            self.read(0.02)
+            ready, _, _ = select.select([self.reports], [], [], 0)
+            if ready:
+                line = self._next_report()
+                self.events.append(line)
+                if line.startswith(wanted):
+                    self.drain()
+                    return line
+                if not line:
+                    return ""
+        return ""
+
+    def drain(self):
+        """Reads until the game's last bytes are in: the pseudo-terminal may pass them on a
+        little after the game stopped or ended."""
+        while True:
+            before = len(self.output)
+            self.read(0.2)
+            if len(self.output) == before:
+                return
+
+    def unread_input(self):
+        count = fcntl.ioctl(self.slave, termios.FIONREAD, b"\0\0\0\0")
+        return struct.unpack("i", count)[0]
+
+    def start_menu(self, typed_ahead=b""):
+        """Answers the start-up queries as a terminal with the keyboard protocol (with
+        `typed_ahead` keys before each reply) and waits for the menu."""
+        ok = self.wait_for(PROBE)
+        self.send(typed_ahead + PROBE_REPLY)
+        ok = ok and self.wait_for(b"\x1b[>11u" + CONFIRM)
+        self.send(typed_ahead + CONFIRM_REPLY)
+        return ok and self.wait_for(b"Run DEMO 1")
+
+    def press(self, key, row, text):
+        """Holds a key (its keyboard protocol number and final byte) until the window's row
+        `row` starts with `text`, then lets it go."""
+        number, final = key
+        self.send(b"\x1b[%s%s" % (number, final))
+        seen = self.wait_for_line(row, text)
+        self.send(b"\x1b[%s;1:3%s" % (number, final))
+        return seen
+
+    def open_settings(self):
+        """From the menu to the settings screen's width prompt: Down held until the marker
+        stops at the last entry, then an Enter tap (a terminal sends no release once it has
+        taken the pop of the keyboard flags that typing brings)."""
+        if not self.press((b"1", b"B"), 6, "Settings    <--"):
+            return False
+        self.send(b"\x1b[13u\x1b[13;1:3u")
+        return self.wait_for_line(2, "Width?")
+
+    def wait_idle(self, seconds=5.0):
+        """Waits until the game sleeps with no signal pending: it has acted on every signal
+        sent so far and waits for more."""
+        deadline = time.monotonic() + seconds
+        quiet = 0
+        while time.monotonic() < deadline:
+            with open("/proc/%d/status" % self.pid) as status:
+                fields = dict(line.split(":", 1) for line in status if ":" in line)
+            asleep = fields["State"].strip().startswith("S")
+            pending = int(fields["SigPnd"], 16) | int(fields["ShdPnd"], 16)
+            quiet = quiet + 1 if asleep and not pending else 0
+            if quiet >= 3:
+                return True
+            time.sleep(0.02)
+        return False
+
+    def wait_report_unread(self, wanted, seconds):
+        """Waits for a keeper report without reading the game's output, which stays stalled."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            line = self._next_report(max(deadline - time.monotonic(), 0))
+            self.events.append(line)
+            if line.startswith(wanted) or not line:
+                return line
+        return ""
+
+    def output_stalled(self, seconds=20.0):
+        """Waits until the terminal's buffer is full: the game's output has nowhere to go."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            _, writable, _ = select.select([], [self.slave], [], 0)
+            if not writable:
+                return True
+            time.sleep(0.05)
+        return False
+
+    def start_demo(self):
+        """Answers the start-up queries as a terminal with the keyboard protocol, then starts
+        demo 1 and waits for its coloured frame."""
+        ok = self.wait_for(PROBE)
+        self.send(PROBE_REPLY)
+        ok = ok and self.wait_for(b"\x1b[>11u" + CONFIRM)
+        self.send(CONFIRM_REPLY)
+        ok = ok and self.wait_for(b"Run DEMO 1")
+        self.send(b"\x1b[13u")
+        self.read(0.1)
+        self.send(b"\x1b[13;1:3u")
+        ok = ok and self.wait_for(b"X:6.000000 Y:6.000000 A:180.000000")
+        return ok and self.wait_for(COLOURED)
+
+    def while_stopped(self, *actions):
+        """Stops the game, so that what is sent stays unread, does `actions`, continues it."""
+        self.read(0.05)
+        os.kill(self.pid, signal.SIGSTOP)
+        self.wait_report("stopped")
+        for action in actions:
+            if isinstance(action, bytes):
+                self.send(action)
+            else:
+                os.kill(self.pid, action)
+        os.kill(self.pid, signal.SIGCONT)
+
+    def close(self):
+        for pid in (self.pid, self.keeper):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except (OSError, TypeError):
+                pass
+        try:
+            os.waitpid(self.keeper, 0)
+        except OSError:
+            pass
+        for fd in (self.master, self.slave, self.commands):
+            if fd >= 0:
+                os.close(fd)
+        self.reports.close()
+
+
+class Results:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, ok):
+        if ok:
+            self.passed += 1
+        else:
+            self.failed += 1
+        print(("ok: " if ok else "FAILED: ") + name)
+        return ok
+
+
+def check_taken(results, way, game):
+    """The game changed every state that the restore must put back, so no check is idle."""
+    model = TerminalModel()
+    model.feed(game.output)
+    results.check(way + ": taken (alternate screen, no cursor, no autowrap, mouse, flags, colours)",
+                  model.modes[1049] and not model.modes[25] and not model.modes[7]
+                  and model.modes[1003] and model.keyboard_stack == [11] and model.coloured
+                  and termios.tcgetattr(game.slave) != game.before)
+
+
+def check_restored(results, way, game, since=0):
+    """Every restore step, each checked on its own, for what the game wrote from `since` on
+    (the model starts from the terminal as it was before the game)."""
+    model = TerminalModel()
+    model.feed(game.output[since:])
+    results.check(way + ": termios settings as before",
+                  termios.tcgetattr(game.slave) == game.before)
+    results.check(way + ": main screen with its contents",
+                  not model.modes[1049] and not model.main_screen_drawn)
+    results.check(way + ": cursor shown", model.modes[25])
+    results.check(way + ": autowrap on", model.modes[7])
+    results.check(way + ": mouse reporting off",
+                  not any(model.modes[mode] for mode in MOUSE_MODES))
+    results.check(way + ": keyboard protocol flags popped", model.keyboard_stack == [])
+    results.check(way + ": colours reset", not model.coloured)
+    results.check(way + ": unread input discarded", game.unread_input() == 0)
+
+
+# Each way out: its name, the game's options, what is done while the game is stopped, and how
+# the game must end. Every signal whose default ends the process gets the restore first; so
+# does Ctrl+C when the parent left the signals the game relies on blocked.
+TERMINATING = [getattr(signal, name) for name in (
+    "SIGTERM", "SIGHUP", "SIGQUIT", "SIGSEGV", "SIGABRT", "SIGBUS", "SIGFPE", "SIGPIPE",
+    "SIGALRM", "SIGUSR1", "SIGUSR2", "SIGXCPU", "SIGXFSZ", "SIGVTALRM", "SIGPROF", "SIGTRAP",
+    "SIGSYS", "SIGSTKFLT", "SIGPWR") if hasattr(signal, name)] + [signal.SIGRTMIN + 3]
+BLOCKED_BY_PARENT = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGWINCH}
+WAYS_OUT = [
+    ("Ctrl+C as a signal", {}, [b"\x03", UNREAD], "signal %d" % signal.SIGINT),
+    ("Ctrl+C in the keyboard protocol", {}, [b"\x1b[99;5u" + UNREAD],
+     "signal %d" % signal.SIGINT),
+    ("Ctrl+C with signals blocked by the parent", {"blocked": BLOCKED_BY_PARENT},
+     [b"\x03", UNREAD], "signal %d" % signal.SIGINT),
+    ("SIGTERM with signals blocked by the parent", {"blocked": BLOCKED_BY_PARENT},
+     [UNREAD, signal.SIGTERM], "signal %d" % signal.SIGTERM),
+] + [
+    (signal.Signals(number).name if number in signal.Signals._value2member_map_
+     else "SIGRTMIN+3", {}, [UNREAD, number], "signal %d" % number)
+    for number in TERMINATING
+]
+
+
+def run_way_out(program, results, way, options, actions, ending):
+    game = Game(program, **options)
+    try:
+        if not results.check(way + ": demo running", game.start_demo()):
+            return
+        check_taken(results, way, game)
+        game.while_stopped(*actions)
+        ended = game.wait_report(ending.split()[0])
+        results.check("%s: ends by %s (%s)" % (way, ending, ended), ended == ending)
+        check_restored(results, way, game)
+    finally:
+        game.close()
+
+
+def run_suspend(program, results):
+    """Ctrl+Z (in the protocol's encoding) gives the terminal back while stopped; continuing
+    takes it again and repaints the frame; SIGTERM then restores it once more."""
+    way = "Ctrl+Z"
+    game = Game(program)
+    try:
+        if not results.check(way + ": demo running", game.start_demo()):
+            return
+        game.while_stopped(b"\x1b[122;5u" + UNREAD)
+        stopped = game.wait_report("stopped %d" % signal.SIGTSTP)
+        results.check(way + ": the game stops by SIGTSTP", bool(stopped))
+        check_restored(results, way + " (stopped)", game)
+        resumed_at = len(game.output)
+        os.kill(game.pid, signal.SIGCONT)
+        game.wait_report("continued")
+        again = [b"\x1b[?1049h", b"\x1b[?25l", b"\x1b[?7l", b"\x1b[?1003h", b"\x1b[>11u"]
+        results.check(way + ": continuing takes the terminal again",
+                      all(game.wait_for(seq, 3.0, resumed_at) for seq in again))
+        results.check(way + ": continuing repaints the coloured frame",
+                      game.wait_for(COLOURED, 3.0, resumed_at)
+                      and game.wait_for(b"X:6.000000 Y:6.000000 A:180.000000", 3.0, resumed_at))
+        results.check(way + ": raw input again",
+                      termios.tcgetattr(game.slave)[3] & termios.ICANON == 0)
+        game.while_stopped(UNREAD, signal.SIGTERM)
+        ended = game.wait_report("signal")
+        results.check(way + ", continue, SIGTERM: ends by SIGTERM (%s)" % ended,
+                      ended == "signal %d" % signal.SIGTERM)
+        check_restored(results, way + ", continue, SIGTERM", game, resumed_at)
+    finally:
+        game.close()
+
+
+def run_background(program, results):
+    """Started in the background, the game touches nothing until it is in the foreground: it
+    stops as a background reader would. Continued with SIGTERM (`kill %1`) it ends by it; put
+    in the foreground (`fg`) it takes the terminal and plays."""
+    for way, then_fg in (("started in the background, kill %1", False),
+                         ("started in the background, fg", True)):
+        game = Game(program, background=True)
+        try:
+            stopped = game.wait_report("stopped")
+            results.check("%s: stops by SIGTTIN (%s)" % (way, stopped),
+                          stopped == "stopped %d" % signal.SIGTTIN)
+            results.check(way + ": nothing sent, nothing set while in the background",
+                          game.output == b"" and termios.tcgetattr(game.slave) == game.before)
+            if then_fg:
+                game.shell(b"fg")
+                results.check(way + ": demo running", game.start_demo())
+                os.kill(game.pid, signal.SIGTERM)
+                ended = game.wait_report("signal")
+                check_restored(results, way + ", SIGTERM", game)
+            else:
+                os.kill(game.pid, signal.SIGTERM)
+                game.shell(b"bg")
+                ended = game.wait_report("signal")
+                results.check(way + ": nothing sent at all", game.output == b"")
+            results.check("%s: ends by SIGTERM (%s)" % (way, ended),
+                          ended == "signal %d" % signal.SIGTERM)
+        finally:
+            game.close()
+
+
+def run_suspend_then_bg(program, results):
+    """Ctrl+Z, then `bg`: the game does not take the terminal from the background; `fg` then
+    takes it again and repaints."""
+    way = "Ctrl+Z, bg"
+    game = Game(program)
+    try:
+        if not results.check(way + ": demo running", game.start_demo()):
+            return
+        game.send(b"\x1b[122;5u")
+        results.check(way + ": the game stops by SIGTSTP",
+                      game.wait_report("stopped") == "stopped %d" % signal.SIGTSTP)
+        game.shell(b"take")
+        mark = len(game.output)
+        game.shell(b"bg")
+        stopped = game.wait_report("stopped")
+        results.check("%s: stops again by SIGTTIN (%s)" % (way, stopped),
+                      stopped == "stopped %d" % signal.SIGTTIN)
+        results.check(way + ": nothing sent from the background", game.output[mark:] == b"")
+        game.shell(b"fg")
+        results.check(way + ", fg: the terminal taken again and the frame repainted",
+                      game.wait_for(b"\x1b[?1049h", 3.0, mark)
+                      and game.wait_for(b"X:6.000000 Y:6.000000 A:180.000000", 3.0, mark))
+        os.kill(game.pid, signal.SIGTERM)
+        ended = game.wait_report("signal")
+        results.check("%s, fg, SIGTERM: ends by SIGTERM (%s)" % (way, ended),
+                      ended == "signal %d" % signal.SIGTERM)
+        check_restored(results, way + ", fg, SIGTERM", game, mark)
+    finally:
+        game.close()
+
+
+@contextlib.contextmanager
+def at_width_prompt(program, results, way):
+    """A game at the settings screen's width prompt, or None when it did not get there."""
+    game = Game(program)
+    try:
+        there = game.start_menu() and game.open_settings()
+        yield game if results.check(way + ": width prompt", there) else None
+    finally:
+        game.close()
+
+
+def run_settings_prompt(program, results):
+    """At the settings prompt, Ctrl+Z and `fg` bring the prompt back."""
+    way = "Ctrl+Z at the prompt, fg"
+    with at_width_prompt(program, results, way) as game:
+        if game is None:
+            return
+        game.send(b"\x1a")  # the user's own settings: Ctrl+Z is the suspend character
+        results.check(way + ": the game stops by SIGTSTP",
+                      game.wait_report("stopped") == "stopped %d" % signal.SIGTSTP)
+        game.shell(b"take")
+        mark = len(game.output)
+        game.shell(b"fg")
+        results.check(way + ": the prompt is on the screen again",
+                      game.wait_for(b"Set custom screen resolution", 3.0, mark)
+                      and game.wait_for_line(2, "Width?", 3.0))
+        game.send(b"80 25\r")
+        results.check(way + ": the prompt still reads the size",
+                      game.wait_for(b"Set resolution: 80x25", 5.0, mark))
+
+
+def run_continue_while_typing(program, results):
+    """A continue that follows no stop discards nothing that was typed."""
+    way = "a continue without a stop while typing"
+    with at_width_prompt(program, results, way) as game:
+        if game is None:
+            return
+        mark = len(game.output)
+        game.send(b"250")
+        game.wait_for(b"250", 3.0, mark)
+        os.kill(game.pid, signal.SIGCONT)
+        results.check(way + ": the continue is taken", game.wait_idle())
+        game.send(b"\r")
+        results.check(way + ": the typed width is read", game.wait_for(b"Set width: 250", 5.0, mark))
+
+
+def run_type_ahead(program, results):
+    """An Enter typed before the menu is on the screen does not start a demo: the menu goes on
+    to the settings afterwards."""
+    way = "Enter typed ahead of the menu"
+    game = Game(program)
+    try:
+        if not results.check(way + ": menu shown",
+                             game.start_menu(typed_ahead=b"\r\x1b[13u")):
+            return
+        results.check(way + ": discarded: the menu goes on to the settings",
+                      game.open_settings())
+    finally:
+        game.close()
+
+
+def run_stalled(program, results):
+    """The terminal stops reading while a demo turns (a held Left arrow draws a new frame every
+    40 ms): a way out still ends the game within a second, and the terminal is restored once
+    it reads again."""
+    def kill(number):
+        return lambda game: os.kill(game.pid, number)
+
+    def flood(game):
+        for _ in range(70000):  # more than the 64 KiB a pipe of one byte per signal holds
+            os.kill(game.pid, signal.SIGWINCH)
+
+    # Each way: its name, what is done before the clock starts, the way out, its signal.
+    ways = [
+        ("SIGTERM", None, kill(signal.SIGTERM), signal.SIGTERM),
+        ("SIGHUP", None, kill(signal.SIGHUP), signal.SIGHUP),
+        ("SIGSEGV", None, kill(signal.SIGSEGV), signal.SIGSEGV),
+        ("Ctrl+C in the keyboard protocol", None, lambda game: game.send(b"\x1b[99;5u"),
+         signal.SIGINT),
+        ("SIGTERM after a flood of SIGWINCH", flood, kill(signal.SIGTERM), signal.SIGTERM),
+    ]
+    for name, before, action, number in ways:
+        way = name + " while output is stalled"
+        game = Game(program)
+        try:
+            if not results.check(way + ": demo running", game.start_demo()):
+                continue
+            game.send(b"\x1b[1;1:1D")
+            if not results.check(way + ": output stalled", game.output_stalled()):
+                continue
+            if before is not None:
+                before(game)
+            started = time.monotonic()
+            action(game)
+            ended = game.wait_report_unread("signal", 5.0)
+            took = time.monotonic() - started
+            results.check("%s: ends by signal %d within 1 s (%s after %.2f s)"
+                          % (way, number, ended, took),
+                          ended == "signal %d" % number and took <= 1.0)
+            game.drain()
+            # What the terminal did not read is discarded, and the restore queued in its place.
+            check_restored(results, way, game)
+        finally:
+            game.close()
+
+
+def run_limits(program, results):
+    """A window of 65535 x 65535 cells is clipped, never stored; with no file descriptor left
+    for its wake-up pipe the game refuses to start before touching the terminal."""
+    way = "a 65535 x 65535 window"
+    game = Game(program, size=(65535, 65535))
+    try:
+        running = game.start_demo()
+        results.check(way + ": demo running", running)
+        if running:
+            with open("/proc/%d/status" % game.pid) as status:
+                kib = int(next(line for line in status if line.startswith("VmRSS")).split()[1])
+            results.check("%s: memory bounded (%d KiB)" % (way, kib), kib < 64 * 1024)
+            game.send(b"\x1b[99;5u")
+            ended = game.wait_report("signal")
+            results.check("%s: Ctrl+C ends it (%s)" % (way, ended),
+                          ended == "signal %d" % signal.SIGINT)
+            check_restored(results, way, game)
+    finally:
+        game.close()
+
+    way = "no file descriptor for the wake-up pipe"
+    with open(program, "rb") as binary:
+        if b"__ubsan_handle" in binary.read():
+            # The sanitizers' own checks need descriptors (a pipe to probe memory with).
+            print("skipped: %s: the program is built with sanitizers" % way)
+            return
+    game = Game(program, files=4)
+    try:
+        ended = game.wait_report("exit")
+        game.drain()
+        results.check("%s: exit status 2 (%s)" % (way, ended), ended == "exit 2")
+        results.check(way + ": one line saying so, and nothing else sent",
+                      b"signal handling" in game.output and game.output.count(b"\n") == 1
+                      and b"\x1b" not in game.output)
+        results.check(way + ": termios settings untouched",
+                      termios.tcgetattr(game.slave) == game.before)
+    finally:
+        game.close()
+
+
+def run_terminal_gone(program, results):
+    """The terminal goes away while its session leader lives on and sends no hangup signal:
+    the game's reads fail, and it must end rather than spin."""
+    way = "terminal closed without a hangup signal"
+    game = Game(program, keeper_ignores_hangup=True)
+    try:
+        if not results.check(way + ": demo running", game.start_demo()):
+            return
+        os.close(game.master)
+        game.master = -1
+        ended = game.wait_report("signal", seconds=5.0)
+        results.check("%s: the game ends (%s)" % (way, ended), ended == "signal %d" % signal.SIGHUP)
+    finally:
+        game.close()
+
+
+def main():
+    program = os.path.realpath(sys.argv[1])
+    results = Results()
+    for way, options, actions, ending in WAYS_OUT:
+        run_way_out(program, results, way, options, actions, ending)
+    run_suspend(program, results)
+    run_suspend_then_bg(program, results)
+    run_background(program, results)
+    run_settings_prompt(program, results)
+    run_continue_while_typing(program, results)
+    run_type_ahead(program, results)
+    run_stalled(program, results)
+    run_limits(program, results)
+    run_terminal_gone(program, results)
+    print("%d passed, %d failed" % (results.passed, results.failed))
+    return 1 if results.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,371 @@
+// The Windows console platform against a real console: run in a terminal-backed console (under
+// wine, a tmux pane), on screen buffers of its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/windows/win32_console_buffer.h"
+#include "platform/windows/win32_console_session.h"
+#include "platform/windows/win32_glyphs.h"
+
+namespace {
+
+constexpr SHORT WIDTH = 80;
+constexpr SHORT HEIGHT = 25;
+
+// A screen buffer of the test's own, WIDTH x HEIGHT, with attribute 07.
+class ScreenBuffer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        screen = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           CONSOLE_TEXTMODE_BUFFER, nullptr);
+        ASSERT_NE(screen, INVALID_HANDLE_VALUE) << "no console: run under a terminal";
+        SetConsoleScreenBufferSize(screen, COORD{WIDTH, HEIGHT});
+        ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &startInfo));
+        colourConsoleBuffer(screen, 0x07);
+        input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(GetConsoleMode(input, &startInputMode));
+    }
+    void TearDown() override {
+        SetConsoleMode(input, startInputMode);
+        CloseHandle(input);
+        CloseHandle(screen);
+    }
+
+    SHORT columns() const { return startInfo.dwSize.X; }
+    SHORT rows() const { return startInfo.dwSize.Y; }
+
+    std::wstring text(SHORT column, SHORT row, DWORD length) const {
+        std::wstring cells(length, L'\0');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, cells.data(), length, COORD{column, row}, &read);
+        cells.resize(read);
+        return cells;
+    }
+    WORD attributeAt(SHORT column, SHORT row) const {
+        WORD attribute = 0;
+        DWORD read = 0;
+        ReadConsoleOutputAttribute(screen, &attribute, 1, COORD{column, row}, &read);
+        return attribute;
+    }
+    void put(SHORT column, SHORT row, const std::wstring& cells, WORD attribute) {
+        DWORD written = 0;
+        WriteConsoleOutputCharacterW(screen, cells.data(), static_cast<DWORD>(cells.size()),
+                                     COORD{column, row}, &written);
+        FillConsoleOutputAttribute(screen, attribute, static_cast<DWORD>(cells.size()),
+                                   COORD{column, row}, &written);
+    }
+    CONSOLE_SCREEN_BUFFER_INFO info() const {
+        CONSOLE_SCREEN_BUFFER_INFO now{};
+        GetConsoleScreenBufferInfo(screen, &now);
+        return now;
+    }
+    CONSOLE_CURSOR_INFO cursor() const {
+        CONSOLE_CURSOR_INFO now{};
+        GetConsoleCursorInfo(screen, &now);
+        return now;
+    }
+    DWORD inputMode() const {
+        DWORD mode = 0;
+        GetConsoleMode(input, &mode);
+        return mode;
+    }
+
+    HANDLE screen = INVALID_HANDLE_VALUE;
+    HANDLE input = INVALID_HANDLE_VALUE;
+    CONSOLE_SCREEN_BUFFER_INFO startInfo{};
+    DWORD startInputMode = 0;
+};
+
+// --- glyph tables -------------------------------------------------------------------------------
+
+struct GlyphCase {
+    unsigned codePage;
+    unsigned char byte;
+    wchar_t expected;
+};
+
+TEST(GlyphTable, MapsEachByteThroughTheCodePage) {
+    const GlyphCase cases[] = {
+        {437, 219, 0x2588},   {1252, 219, 0x2588},  {65001, 219, 0x2588},  // the wall glyph
+        {437, 'X', L'X'},     {1252, ' ', L' '},    {65001, ':', L':'},    // ASCII as-is
+        {437, 0x00, 0x0000},  {1252, 0x7F, 0x007F},                        // controls as-is
+        {437, 0xB0, 0x2591},  {437, 0xE9, 0x0398},  {437, 0xDC, 0x2584},   // OEM graphics
+        {1252, 0xE9, 0x00E9}, {1252, 0x80, 0x20AC}, {850, 0xDB, 0x2588},   // ANSI letters
+        {65001, 0xC3, L'?'},  {65001, 0x80, L'?'},  {65001, 0xFF, L'?'},   // no lone UTF-8
+    };
+    for (const GlyphCase& c : cases) {
+        GlyphTable table{};
+        buildGlyphTable(c.codePage, table);
+        EXPECT_EQ(table.codePage, c.codePage);
+        EXPECT_EQ(static_cast<unsigned>(table.wide[c.byte]), static_cast<unsigned>(c.expected))
+            << "code page " << c.codePage << ", byte " << static_cast<unsigned>(c.byte);
+    }
+}
+
+TEST(GlyphTable, WidenRowTakesExactlyLengthBytesAndReplacesTheOldRow) {
+    GlyphTable table{};
+    buildGlyphTable(1252, table);
+    std::vector<wchar_t> out(10, L'z');
+    const char row[] = "A:1\xDB\xDB tail";
+    widenRow(table, row, 5, out);
+    EXPECT_EQ(std::wstring(out.begin(), out.end()), std::wstring(L"A:1\x2588\x2588"));
+    widenRow(table, row, 0, out);
+    EXPECT_TRUE(out.empty());
+}
+
+// --- whole-buffer operations --------------------------------------------------------------------
+
+TEST_F(ScreenBuffer, ClearBlanksEveryCellWithTheTextAttributeAndHomesTheCursor) {
+    put(0, 0, L"Run DEMO 1", 0x07);
+    put(static_cast<SHORT>(columns() - 3), static_cast<SHORT>(rows() - 1), L"end", 0x1E);
+    SetConsoleTextAttribute(screen, 0x3F);
+    SetConsoleCursorPosition(screen, COORD{12, 4});
+
+    clearConsoleBuffer(screen);
+
+    EXPECT_EQ(text(0, 0, 10), std::wstring(10, L' '));
+    EXPECT_EQ(text(static_cast<SHORT>(columns() - 3), static_cast<SHORT>(rows() - 1), 3), L"   ");
+    EXPECT_EQ(attributeAt(0, 0), 0x3F);
+    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)), 0x3F);
+    EXPECT_EQ(info().dwCursorPosition.X, 0);
+    EXPECT_EQ(info().dwCursorPosition.Y, 0);
+}
+
+TEST_F(ScreenBuffer, ColourSetsEveryCellAndLaterTextButKeepsCharactersAndCursor) {
+    put(5, 3, L"\x2588\x2588", 0x07);
+    SetConsoleCursorPosition(screen, COORD{7, 2});
+
+    colourConsoleBuffer(screen, 0x3F);
+
+    for (const COORD cell :
+         {COORD{0, 0}, COORD{5, 3},
+          COORD{static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)}}) {
+        EXPECT_EQ(attributeAt(cell.X, cell.Y), 0x3F) << cell.X << "," << cell.Y;
+    }
+    EXPECT_EQ(info().wAttributes, 0x3F);
+    EXPECT_EQ(text(5, 3, 2), L"\x2588\x2588");
+    EXPECT_EQ(info().dwCursorPosition.X, 7);
+    EXPECT_EQ(info().dwCursorPosition.Y, 2);
+}
+
+// --- saving and restoring the console's settings ------------------------------------------------
+
+TEST_F(ScreenBuffer, BeginTurnsQuickEditOffAndKeepsTheOtherInputModes) {
+    SetConsoleMode(input, ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE | ENABLE_LINE_INPUT |
+                              ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT);
+    ConsoleSession session = makeConsoleSession(screen, input);
+    beginConsoleSession(session);
+
+    EXPECT_EQ(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
+    EXPECT_NE(inputMode() & ENABLE_EXTENDED_FLAGS, 0u);
+    const DWORD kept = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
+    EXPECT_EQ(inputMode() & kept, kept);  // the settings screen reads typed lines; Ctrl+C works
+
+    restoreConsoleSession(session);
+    EXPECT_NE(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
+}
+
+TEST_F(ScreenBuffer, RestorePutsBackColoursCursorAndInputModeAfterARunningFrame) {
+    SetConsoleTextAttribute(screen, 0x1E);
+    const CONSOLE_CURSOR_INFO shown{40, TRUE};
+    SetConsoleCursorInfo(screen, &shown);
+    ConsoleSession session = makeConsoleSession(screen, input);
+    beginConsoleSession(session);
+    const DWORD modeBefore = session.inputMode;
+
+    // What a running view does: hide the cursor, recolour, write rows 0..9.
+    const CONSOLE_CURSOR_INFO hidden{40, FALSE};
+    SetConsoleCursorInfo(screen, &hidden);
+    colourConsoleBuffer(screen, 0x3F);
+    session.coloursChanged = true;
+    session.lowestRowWritten = 9;
+
+    restoreConsoleSession(session);
+
+    EXPECT_TRUE(session.ended);
+    EXPECT_EQ(info().wAttributes, 0x1E);
+    EXPECT_EQ(attributeAt(0, 0), 0x1E);
+    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)), 0x1E);
+    EXPECT_TRUE(cursor().bVisible);
+    EXPECT_EQ(cursor().dwSize, 40u);
+    EXPECT_EQ(info().dwCursorPosition.X, 0);
+    EXPECT_EQ(info().dwCursorPosition.Y, 10);  // the row below the last frame row
+    EXPECT_EQ(inputMode(), modeBefore);
+}
+
+TEST_F(ScreenBuffer, RestoreLeavesCellColoursAloneWhenTheProgramNeverChangedThem) {
+    ConsoleSession session = makeConsoleSession(screen, input);
+    beginConsoleSession(session);
+    put(2, 2, L"menu", 0x1E);  // someone else's colours, not the program's
+
+    restoreConsoleSession(session);
+
+    EXPECT_EQ(attributeAt(2, 2), 0x1E);
+    EXPECT_EQ(attributeAt(0, 0), 0x07);
+}
+
+TEST_F(ScreenBuffer, CursorGoesToTheLastRowWhenTheFrameFilledTheBuffer) {
+    ConsoleSession session = makeConsoleSession(screen, input);
+    beginConsoleSession(session);
+    session.lowestRowWritten = static_cast<SHORT>(rows() - 1);
+    restoreConsoleSession(session);
+    EXPECT_EQ(info().dwCursorPosition.Y, rows() - 1);
+}
+
+TEST_F(ScreenBuffer, EndingEventsRestoreAndLeaveTheExitToTheSystem) {
+    struct EventCase {
+        DWORD event;
+        bool restores;
+    };
+    const EventCase cases[] = {
+        {CTRL_C_EVENT, true},      {CTRL_BREAK_EVENT, true},    {CTRL_CLOSE_EVENT, true},
+        {CTRL_LOGOFF_EVENT, true}, {CTRL_SHUTDOWN_EVENT, true}, {3, false},
+    };
+    for (const EventCase& c : cases) {
+        colourConsoleBuffer(screen, 0x07);
+        ConsoleSession session = makeConsoleSession(screen, input);
+        beginConsoleSession(session);
+        colourConsoleBuffer(screen, 0x3F);
+        session.coloursChanged = true;
+
+        EXPECT_EQ(handleConsoleEvent(session, c.event), FALSE) << "event " << c.event;
+        EXPECT_EQ(session.ended, c.restores) << "event " << c.event;
+        EXPECT_EQ(attributeAt(4, 4), c.restores ? 0x07 : 0x3F) << "event " << c.event;
+    }
+}
+
+TEST_F(ScreenBuffer, NoConsoleChangeIsLiveAfterTheRestore) {
+    ConsoleSession session = makeConsoleSession(screen, input);
+    beginConsoleSession(session);
+    { EXPECT_TRUE(ConsoleChange(session).live()); }
+    restoreConsoleSession(session);
+    { EXPECT_FALSE(ConsoleChange(session).live()); }
+    restoreConsoleSession(session);  // a second event restores nothing twice
+    EXPECT_TRUE(session.ended);
+}
+
+// --- the platform functions on the standard output handle ---------------------------------------
+
+// Points the standard output handle at the test's buffer, as a console program's would be.
+class PlatformOnScreen : public ScreenBuffer {
+protected:
+    void SetUp() override {
+        ScreenBuffer::SetUp();
+        savedOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        SetStdHandle(STD_OUTPUT_HANDLE, screen);
+    }
+    void TearDown() override {
+        SetStdHandle(STD_OUTPUT_HANDLE, savedOutput);
+        ScreenBuffer::TearDown();
+    }
+    HANDLE savedOutput = nullptr;
+};
+
+TEST_F(PlatformOnScreen, NamesItselfAndHandsOutTheStandardOutput) {
+    EXPECT_STREQ(platformName(), "windows-console");
+    EXPECT_EQ(platformOutputHandle(), screen);
+}
+
+TEST_F(PlatformOnScreen, WriteRowShowsTheWallAsAFullBlockAndKeepsTheColours) {
+    SetConsoleOutputCP(1252);  // where byte 219 is not a block
+    DWORD written = 0;
+    FillConsoleOutputAttribute(screen, 0x1E, 5, COORD{3, 2}, &written);
+    const char row[] = "X:\xDB \xDB";
+
+    EXPECT_TRUE(platformWriteRow(screen, row, 5, 3, 2));
+
+    EXPECT_EQ(text(3, 2, 5), L"X:\x2588 \x2588");
+    EXPECT_EQ(attributeAt(3, 2), 0x1E);
+    EXPECT_EQ(attributeAt(7, 2), 0x1E);
+    SetConsoleOutputCP(437);
+}
+
+TEST_F(PlatformOnScreen, WriteRowContinuesOnTheNextLineWhenWiderThanTheBuffer) {
+    const std::string row(static_cast<std::size_t>(columns()) + 4, '\xDB');
+    EXPECT_TRUE(platformWriteRow(screen, row.data(), static_cast<std::uint32_t>(row.size()), 0, 5));
+    EXPECT_EQ(text(static_cast<SHORT>(columns() - 1), 5, 1), L"\x2588");
+    EXPECT_EQ(text(0, 6, 5), L"\x2588\x2588\x2588\x2588 ");
+}
+
+TEST_F(PlatformOnScreen, CursorCallsReachTheConsole) {
+    ConsoleCursorInfo read{};
+    ASSERT_TRUE(platformGetCursorInfo(screen, &read));
+    read.visible = false;
+    ASSERT_TRUE(platformSetCursorInfo(screen, &read));
+    EXPECT_FALSE(cursor().bVisible);
+    EXPECT_EQ(cursor().dwSize, read.size);
+
+    EXPECT_TRUE(platformSetCursorPosition(screen, 12, 4));
+    EXPECT_EQ(info().dwCursorPosition.X, 12);
+    EXPECT_EQ(info().dwCursorPosition.Y, 4);
+    EXPECT_FALSE(platformSetCursorPosition(screen, -1, 0));
+}
+
+TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
+    platformWriteRow(screen, "\xDB\xDB", 2, 0, 0);
+    platformSetConsoleColours();
+    EXPECT_EQ(attributeAt(0, 0), 0x3F);
+    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)), 0x3F);
+    EXPECT_EQ(text(0, 0, 2), L"\x2588\x2588");
+
+    platformSetCursorPosition(screen, 12, 6);
+    platformClearConsole();
+    EXPECT_EQ(text(0, 0, 2), L"  ");
+    EXPECT_EQ(attributeAt(0, 0), 0x3F);  // "cls" keeps the colours "color" set
+    EXPECT_EQ(info().dwCursorPosition.X, 0);
+    EXPECT_EQ(info().dwCursorPosition.Y, 0);
+}
+
+// --- keys, as the desktop's input queue reports them --------------------------------------------
+
+void sendKey(int key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(key);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ASSERT_EQ(SendInput(1, &input, sizeof(INPUT)), 1u);
+}
+
+TEST(KeyState, HeldIsNegativeAndAPressIsReportedOnceToTheNextQuery) {
+    struct KeyCase {
+        int key;
+        bool checkPress;
+    };
+    // Wine reports a Shift press on the left or right Shift code only; the game asks only
+    // whether Shift is held.
+    const KeyCase cases[] = {{KEY_RETURN, true}, {KEY_SHIFT, false}, {KEY_UP, true},
+                             {KEY_DOWN, true},   {KEY_W, true},      {KEY_A, true},
+                             {KEY_S, true},      {KEY_D, true}};
+    for (const auto& [key, checkPress] : cases) {
+        platformKeyState(key);  // takes up any press reported earlier
+        sendKey(key, false);
+        const std::int16_t down = platformKeyState(key);
+        EXPECT_LT(down, 0) << "key " << key;
+        if (checkPress) {
+            EXPECT_EQ(down & 1, 1) << "key " << key;
+        }
+        EXPECT_EQ(platformKeyState(key) & 1, 0) << "key " << key << ": reported twice";
+        EXPECT_LT(platformKeyState(key), 0) << "key " << key << ": no longer held";
+
+        sendKey(key, true);
+        EXPECT_GE(platformKeyState(key), 0) << "key " << key;
+    }
+}
+
+TEST(KeyState, APressThatEndedBeforeTheQueryIsStillReported) {
+    platformKeyState(KEY_RETURN);
+    sendKey(KEY_RETURN, false);
+    sendKey(KEY_RETURN, true);
+    const std::int16_t state = platformKeyState(KEY_RETURN);
+    EXPECT_GE(state, 0);
+    EXPECT_EQ(state & 1, 1);
+}
+
+}  // namespace
