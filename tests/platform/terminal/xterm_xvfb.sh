@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # The status line the window shows, as "X Y A".
 status() {
     python3 "$here/screen_line.py" "$work/log" 0 |
-        sed -nE 's/^X:([^ ]+) Y:([^ ]+) A:([^ ]+).*/\1 \2 \3/p'
+        sed -nE 's/^X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+).*/\1 \2 \3/p'
 }
 wait_log() {
     local deadline=$((SECONDS + ${2:-5}))
