@@ -2,7 +2,7 @@
 PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
 
-.PHONY: all configure build run test bench check-sanitize format check-format clean
+.PHONY: all configure build run test bench check-sanitize format check-format clean install
 
 all: build
 
@@ -36,6 +36,12 @@ check-format:
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# The game, the tools, their manual pages and the documents under PREFIX (bin/, share/man/,
+# share/doc/mazecast/), e.g. `make install PREFIX=~/.local`.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # Windows: cross-compiled with mingw-w64 into build-windows/ (the `windows` preset), tested under
 # wine by .ci/windows-tests.sh, which also installs the cross compiler and wine when missing.

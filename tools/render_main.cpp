@@ -8,9 +8,29 @@
 #include "render/status_line.h"
 #include "render_options.h"
 #include "screen/frame_buffer.h"
+#include "tool_info.h"
 #include "world/world.h"
 
+namespace {
+
+constexpr const char USAGE[] =
+    "usage: mazecast-render --map N --x X --y Y --angle A [--width W] [--height H] [--raw]\n"
+    "Prints the running view and the status line of demo map N (1, 2 or 3) seen from the\n"
+    "position (X, Y) facing A degrees, on a frame of W x H characters (default 120 x 40, each\n"
+    "1 to 512): H rows, each followed by a line end. The wall glyph is printed as UTF-8, or as\n"
+    "the single byte 219 with --raw.\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the version and exit\n"
+    "Exit status: 0 when the frame was printed, 1 when it could not be written, 2 for a bad or\n"
+    "missing option.\n";
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    int infoStatus = 0;
+    if (answerInfoOptions(argc, argv, "mazecast-render", USAGE, &infoStatus)) {
+        return infoStatus;
+    }
     RenderOptions options{};
     std::string error;
     if (!parseRenderOptions(argc, argv, options, error)) {
