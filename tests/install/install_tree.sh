@@ -8,17 +8,8 @@ build=$1 version=$2 golden=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1)); echo "ok: $name"
-    else
-        failed=$((failed + 1)); echo "FAILED: $name"
-    fi
-}
+# shellcheck source=../check.sh
+source "$(dirname "$0")/../check.sh"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 check "bin/ holds the game and the two tools, nothing else" \

@@ -30,19 +30,9 @@ end_x_session() {
 # shellcheck source=settle.sh
 source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $name"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name (last status: $(status))"
-    fi
-}
+# shellcheck source=../../check.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../check.sh"
+failure_detail() { echo " (last status: $(status))"; }
 
 # Waits up to $2 s (default 5) for the awk condition $1 on the status fields x, y, a.
 wait_status() {
