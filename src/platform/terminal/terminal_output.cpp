@@ -4,7 +4,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 #include "platform/terminal/terminal_session.h"
@@ -97,13 +96,8 @@ void present() {
     // window shows the buffer's top.
     const int top =
         terminal.lineMode ? terminal.console.cursorRow() - terminal.screen.rows() + 1 : 0;
-    if (terminal.screen.upToDate() && terminal.screen.top() == std::max(top, 0) &&
-        terminal.console.changes() == terminal.presentedChanges) {
-        return;  // nothing changed: nothing to send
-    }
     terminal.output += terminal.screen.present(terminal.console, top);
-    terminal.presentedChanges = terminal.console.changes();
-    flushOutput();
+    flushOutput();  // nothing at all when nothing changed
 }
 
 }  // namespace terminal_platform

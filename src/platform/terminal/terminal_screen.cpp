@@ -127,8 +127,13 @@ std::string TerminalScreen::present(const ConsoleModel& model, int top) {
             out += cursorTo(rows, 0) + "\x1b[J";  // and below its last row
         }
         known = true;
+        shownChanges = model.changes();
         return out;
     }
+    if (model.changes() == shownChanges) {
+        return out;  // not a cell of the model changed since the last presentation
+    }
+    shownChanges = model.changes();
     const auto width = static_cast<std::size_t>(columns);
     for (int row = 0; row < rows; ++row) {
         const std::size_t rowStart = static_cast<std::size_t>(row) * width;

@@ -62,7 +62,8 @@ private:
     bool known = false;    // shownChars and shownAttributes are what the window shows
     int shownColumns = 0;  // the part of the window the model covers
     int shownRows = 0;
-    int colours = -1;  // the attribute whose colours are in force; -1: not known
+    int colours = -1;                // the attribute whose colours are in force; -1: not known
+    std::uint64_t shownChanges = 0;  // the model's change count at the last presentation
     std::vector<char> shownChars;
     std::vector<std::uint8_t> shownAttributes;
 };

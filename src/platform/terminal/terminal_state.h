@@ -34,8 +34,7 @@ struct Terminal {
     bool started = false;
     bool lineMode = false;  // reading typed lines for the settings screen
     bool resized = false;
-    std::string output;                  // bytes for the terminal, written at the next flush
-    std::uint64_t presentedChanges = 0;  // the console's change count at the last presentation
+    std::string output;  // bytes for the terminal, written at the next flush
     Millis lastPause = 0;
     Millis lastInput = 0;   // when input last came
     std::string input;      // bytes read but not yet decoded: an unfinished sequence
