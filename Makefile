@@ -43,9 +43,14 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
+# build/mazecast-VERSION-Linux.tar.gz and the Debian package beside it.
+.PHONY: package
+package: build
+	cpack --preset package
+
 # Windows: cross-compiled with mingw-w64 into build-windows/ (the `windows` preset), tested under
 # wine by .ci/windows-tests.sh, which also installs the cross compiler and wine when missing.
-.PHONY: windows test-windows
+.PHONY: windows test-windows package-windows
 
 windows:
 	cmake --preset windows
@@ -53,3 +58,7 @@ windows:
 
 test-windows:
 	bash .ci/windows-tests.sh
+
+# build-windows/mazecast-VERSION-win64.zip: the three programs, the README and the licence.
+package-windows: windows
+	cpack --preset windows
