@@ -3,6 +3,7 @@
 // streams.
 #include <windows.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
@@ -22,14 +23,19 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return handleConsoleEvent(globalSession, event);
 }
 
+void restoreAtExit() {
+    restoreConsoleSession(globalSession);
+}
+
 // The session over the standard handles, begun on first use: the settings are saved before the
-// program changes any of them.
+// program changes any of them, and put back on every way out.
 ConsoleSession& session() {
     static const bool begun = [] {
         globalSession.output = GetStdHandle(STD_OUTPUT_HANDLE);
         globalSession.input = GetStdHandle(STD_INPUT_HANDLE);
         beginConsoleSession(globalSession);
         SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+        std::atexit(restoreAtExit);  // a normal end; the control events end by ExitProcess
         return true;
     }();
     static_cast<void>(begun);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -531,6 +532,47 @@ TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
     EXPECT_EQ(attributeAt(0, 0), 0x3F);  // "cls" keeps the colours "color" set
     EXPECT_EQ(info().dwCursorPosition.X, 0);
     EXPECT_EQ(info().dwCursorPosition.Y, 0);
+}
+
+// What a running demo does to the console's own buffer, two frames wider and taller than it, then
+// a normal end: run in a child process, which shares the console with the test. Exits 3 when the
+// console was not fitted to the frame. (The control events' restore is handleConsoleEvent's, above:
+// wine's terminal-backed console delivers no generated control event to the child.)
+void runFramesThenExit() {
+    const HANDLE active =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, active);
+    CONSOLE_SCREEN_BUFFER_INFO before{};
+    GetConsoleScreenBufferInfo(active, &before);
+    const SHORT rows = static_cast<SHORT>(before.srWindow.Bottom - before.srWindow.Top + 11);
+    const std::string row(static_cast<std::size_t>(before.dwSize.X) + 10, '\xDB');
+    for (int frame = 0; frame < 2; ++frame) {
+        for (SHORT y = 0; y < rows; ++y) {
+            platformWriteRow(platformOutputHandle(), row.data(),
+                             static_cast<std::uint32_t>(row.size()), 0, y);
+        }
+        platformSleep(1);
+    }
+    CONSOLE_SCREEN_BUFFER_INFO after{};
+    GetConsoleScreenBufferInfo(active, &after);
+    std::exit(after.dwSize.X > before.dwSize.X && after.dwSize.Y >= rows ? 0 : 3);
+}
+
+TEST(NormalEnd, TheProgramsExitPutsBackTheBufferAndTheWindow) {
+    const HANDLE active =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO before{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(active, &before));
+
+    EXPECT_EXIT(runFramesThenExit(), ::testing::ExitedWithCode(0), "");
+
+    CONSOLE_SCREEN_BUFFER_INFO after{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(active, &after));
+    EXPECT_EQ(describe(after.dwSize), describe(before.dwSize));
+    EXPECT_EQ(describe(sizeOf(after.srWindow)), describe(sizeOf(before.srWindow)));
+    CloseHandle(active);
 }
 
 // --- keys, as the desktop's input queue reports them --------------------------------------------
