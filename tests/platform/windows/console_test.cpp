@@ -47,6 +47,12 @@ std::string describe(const SMALL_RECT& window) {
            std::to_string(window.Top);
 }
 
+// The console's input ("CONIN$") or its active screen buffer ("CONOUT$").
+HANDLE openConsole(const wchar_t* name) {
+    return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 // A screen buffer of the test's own, WIDTH x HEIGHT, with attribute 07.
 class ScreenBuffer : public ::testing::Test {
 protected:
@@ -58,8 +64,7 @@ protected:
         SetConsoleScreenBufferSize(screen, COORD{WIDTH, HEIGHT});
         ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &startInfo));
         colourConsoleBuffer(screen, 0x07);
-        input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        input = openConsole(L"CONIN$");
         ASSERT_TRUE(GetConsoleMode(input, &startInputMode));
     }
     void TearDown() override {
@@ -245,21 +250,12 @@ TEST(ConsoleLayoutPlan, GrowsTheBufferThenTheWindowFromTheTopLeftWithinTheScreen
         SMALL_RECT wantWindow;
     };
     // Each case: buffer, window and largest window before; the frame; buffer and window after.
+    // Mostly what a console of the test's own cannot be brought to; the rest is fitted for real.
     const PlanCase cases[] = {
-        {"default console, 40-row frame", cells(120, 9001), rect(0, 0, 120, 30), cells(240, 63),
-         extent(120, 40), false, cells(120, 9001), rect(0, 0, 120, 40)},
         {"200 x 60 chosen in the settings", cells(120, 9001), rect(0, 0, 120, 30), cells(240, 63),
          extent(200, 60), false, cells(200, 9001), rect(0, 0, 200, 60)},
-        {"screen smaller than the frame", cells(120, 9001), rect(0, 0, 120, 30), cells(160, 50),
-         extent(200, 60), false, cells(200, 9001), rect(0, 0, 160, 50)},
-        {"buffer narrower and shorter", cells(80, 25), rect(0, 0, 80, 25), cells(240, 63),
-         extent(120, 40), false, cells(120, 40), rect(0, 0, 120, 40)},
-        {"frame smaller than the window", cells(120, 9001), rect(0, 0, 120, 30), cells(240, 63),
-         extent(60, 20), false, cells(120, 9001), rect(0, 0, 120, 30)},
         {"window larger than the screen", cells(300, 9001), rect(0, 0, 250, 70), cells(240, 63),
          extent(120, 40), false, cells(300, 9001), rect(0, 0, 250, 70)},
-        {"scrolled down", cells(120, 9001), rect(0, 500, 120, 30), cells(240, 63), extent(120, 40),
-         false, cells(120, 9001), rect(0, 0, 120, 40)},
         {"scrolled right, frame smaller", cells(300, 100), rect(50, 0, 120, 30), cells(240, 63),
          extent(60, 20), false, cells(300, 100), rect(0, 0, 120, 30)},
         {"largest window unknown", cells(120, 9001), rect(0, 0, 120, 30), cells(0, 0),
@@ -534,14 +530,12 @@ TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
     EXPECT_EQ(info().dwCursorPosition.Y, 0);
 }
 
-// What a running demo does to the console's own buffer, two frames wider and taller than it, then
-// a normal end: run in a child process, which shares the console with the test. Exits 3 when the
-// console was not fitted to the frame. (The control events' restore is handleConsoleEvent's, above:
-// wine's terminal-backed console delivers no generated control event to the child.)
+// What a running demo does to the console's own buffer, two frames wider than the buffer and
+// taller than its window, then a normal end: run in a child process, which shares the console with
+// the test. Exits 3 when the console was not fitted to the frame. (The control events are tested
+// through handleConsoleEvent above: under wine a generated control event does not end the child.)
 void runFramesThenExit() {
-    const HANDLE active =
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE active = openConsole(L"CONOUT$");
     SetStdHandle(STD_OUTPUT_HANDLE, active);
     CONSOLE_SCREEN_BUFFER_INFO before{};
     GetConsoleScreenBufferInfo(active, &before);
@@ -560,9 +554,7 @@ void runFramesThenExit() {
 }
 
 TEST(NormalEnd, TheProgramsExitPutsBackTheBufferAndTheWindow) {
-    const HANDLE active =
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE active = openConsole(L"CONOUT$");
     CONSOLE_SCREEN_BUFFER_INFO before{};
     ASSERT_TRUE(GetConsoleScreenBufferInfo(active, &before));
 
