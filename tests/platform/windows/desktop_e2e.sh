@@ -4,7 +4,7 @@
 # the console's screen buffer. The console starts as a default Windows one: a window of 120 x 30
 # onto a buffer of 120 x 9001. Checks that Enter starts demo 1 with the window grown to show all 40
 # rows of the frame from row 0, that W moves the player and that mouse motion turns the view.
-# Takes 5 to 20 seconds; ctest runs it as windows.desktop_e2e, and it runs
+# Takes 15 to 50 seconds; ctest runs it as windows.desktop_e2e, and it runs
 # alone after `make windows`:
 #   tests/platform/windows/desktop_e2e.sh [BUILD_DIR]      (default build-windows)
 # Needs Xvfb, xdotool and wine (apt-get install xvfb xdotool wine wine64); exits 77 without them.
