@@ -1,7 +1,9 @@
-// The Windows console platform: console API for the text, rows, colours and clearing; the
-// desktop's asynchronous key states and cursor; Sleep; the C++ standard streams.
+// The Windows console platform: console API for the text, rows, colours, clearing and the window's
+// fit to the frame; the desktop's asynchronous key states and cursor; Sleep; the C++ standard
+// streams.
 #include <windows.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
@@ -21,14 +23,19 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return handleConsoleEvent(globalSession, event);
 }
 
+void restoreAtExit() {
+    restoreConsoleSession(globalSession);
+}
+
 // The session over the standard handles, begun on first use: the settings are saved before the
-// program changes any of them.
+// program changes any of them, and put back on every way out.
 ConsoleSession& session() {
     static const bool begun = [] {
         globalSession.output = GetStdHandle(STD_OUTPUT_HANDLE);
         globalSession.input = GetStdHandle(STD_INPUT_HANDLE);
         beginConsoleSession(globalSession);
         SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+        std::atexit(restoreAtExit);  // a normal end; the control events end by ExitProcess
         return true;
     }();
     static_cast<void>(begun);
@@ -98,13 +105,10 @@ bool platformWriteRow(ConsoleHandle console, const char* chars, std::uint32_t le
         buildGlyphTable(codePage, table);
     }
     widenRow(table, chars, length, wide);
+    noteFrameRow(globalSession, length, column, row);
     DWORD written = 0;
-    const bool ok = WriteConsoleOutputCharacterW(console, wide.data(), length, COORD{column, row},
-                                                 &written) != FALSE;
-    if (ok && row > globalSession.lowestRowWritten) {
-        globalSession.lowestRowWritten = row;
-    }
-    return ok;
+    return WriteConsoleOutputCharacterW(console, wide.data(), length, COORD{column, row},
+                                        &written) != FALSE;
 }
 
 std::int16_t platformKeyState(int key) {
@@ -130,6 +134,14 @@ std::int32_t platformScreenWidth() {
 }
 
 void platformSleep(std::uint32_t milliseconds) {
+    // A frame's rows are all written when the game pauses after them: the console is fitted to
+    // the frame here, once, rather than row by row.
+    if (globalSession.framePending) {
+        ConsoleChange change(globalSession);
+        if (change.live()) {
+            fitConsoleToFrame(globalSession);
+        }
+    }
     Sleep(milliseconds);
 }
 

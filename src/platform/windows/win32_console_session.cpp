@@ -7,15 +7,13 @@ namespace {
 
 // Puts the text cursor at the start of the row below the last frame row, so whatever prints after
 // the program (a shell prompt) does not land inside the picture.
-void moveCursorBelowFrame(HANDLE output, SHORT lowestRowWritten) {
+void moveCursorBelowFrame(HANDLE output, SHORT frameRows) {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (lowestRowWritten < 0 || !GetConsoleScreenBufferInfo(output, &info)) {
+    if (frameRows <= 0 || !GetConsoleScreenBufferInfo(output, &info)) {
         return;
     }
     const SHORT lastRow = static_cast<SHORT>(info.dwSize.Y - 1);
-    const SHORT row =
-        lowestRowWritten < lastRow ? static_cast<SHORT>(lowestRowWritten + 1) : lastRow;
-    SetConsoleCursorPosition(output, COORD{0, row});
+    SetConsoleCursorPosition(output, COORD{0, frameRows < lastRow ? frameRows : lastRow});
 }
 
 }  // namespace
@@ -25,7 +23,6 @@ ConsoleSession makeConsoleSession(HANDLE output, HANDLE input) {
     session.output = output;
     session.input = input;
     InitializeSRWLock(&session.lock);
-    session.lowestRowWritten = -1;
     return session;
 }
 
@@ -34,8 +31,12 @@ void beginConsoleSession(ConsoleSession& session) {
     if (!session.begun) {
         session.begun = true;
         CONSOLE_SCREEN_BUFFER_INFO info;
-        session.haveAttribute = GetConsoleScreenBufferInfo(session.output, &info) != FALSE;
-        session.attribute = session.haveAttribute ? info.wAttributes : 0;
+        session.haveBufferInfo = GetConsoleScreenBufferInfo(session.output, &info) != FALSE;
+        if (session.haveBufferInfo) {
+            session.attribute = info.wAttributes;
+            session.bufferSize = info.dwSize;
+            session.window = info.srWindow;
+        }
         session.haveCursor = GetConsoleCursorInfo(session.output, &session.cursor) != FALSE;
         session.haveInputMode = GetConsoleMode(session.input, &session.inputMode) != FALSE;
         if (session.haveInputMode) {
@@ -52,19 +53,37 @@ void restoreConsoleSession(ConsoleSession& session) {
     AcquireSRWLockExclusive(&session.lock);
     if (session.begun && !session.ended) {
         session.ended = true;
-        if (session.coloursChanged && session.haveAttribute) {
+        if (session.layoutChanged && session.haveBufferInfo) {
+            restoreConsoleLayout(session.output, session.bufferSize, session.window);
+        }
+        if (session.coloursChanged && session.haveBufferInfo) {
             colourConsoleBuffer(session.output, session.attribute);
         }
         if (session.haveCursor) {
             SetConsoleCursorInfo(session.output, &session.cursor);
         }
-        moveCursorBelowFrame(session.output, session.lowestRowWritten);
+        moveCursorBelowFrame(session.output, session.frame.rows);
         if (session.haveInputMode) {
             FlushConsoleInputBuffer(session.input);  // W, A, S, D would reach the shell
             SetConsoleMode(session.input, session.inputMode);
         }
     }
     ReleaseSRWLockExclusive(&session.lock);
+}
+
+void noteFrameRow(ConsoleSession& session, std::uint32_t length, SHORT column, SHORT row) {
+    if (coverRowWrite(session.frame, length, column, row)) {
+        session.framePending = true;
+    }
+}
+
+void fitConsoleToFrame(ConsoleSession& session) {
+    if (session.framePending) {
+        session.framePending = false;  // a console that refuses is not asked again every frame
+        if (fitConsoleLayout(session.output, session.frame)) {
+            session.layoutChanged = true;
+        }
+    }
 }
 
 BOOL handleConsoleEvent(ConsoleSession& session, DWORD event) {

@@ -1,9 +1,10 @@
 // console_peek: prints what another program's console shows, read from its screen buffer.
 //   console_peek IMAGE [ROWS]
 // Attaches to the console of the newest running process whose executable is IMAGE (for example
-// mazecast.exe) and prints "attribute XX" (the attribute of the top-left cell, in hex), then the
-// first ROWS rows (default 1) as UTF-8 without trailing blanks. Exits 1 when there is no such
-// process or its console cannot be read.
+// mazecast.exe) and prints "attribute XX" (the attribute of the top-left cell, in hex), then
+// "window LEFT TOP RIGHT BOTTOM buffer COLUMNS ROWS" (the buffer cells the window shows, inclusive,
+// and the buffer's size), then the first ROWS rows (default 1) as UTF-8 without trailing blanks.
+// Exits 1 when there is no such process or its console cannot be read.
 #include <windows.h>
 // after windows.h, which it needs
 #include <tlhelp32.h>
@@ -80,6 +81,8 @@ int main(int argc, char* argv[]) {
     DWORD read = 0;
     ReadConsoleOutputAttribute(screen, &attribute, 1, COORD{0, 0}, &read);
     std::printf("attribute %02x\n", attribute);
+    std::printf("window %d %d %d %d buffer %d %d\n", info.srWindow.Left, info.srWindow.Top,
+                info.srWindow.Right, info.srWindow.Bottom, info.dwSize.X, info.dwSize.Y);
     std::vector<wchar_t> row(static_cast<std::size_t>(info.dwSize.X));
     for (SHORT y = 0; y < rows && y < info.dwSize.Y; ++y) {
         ReadConsoleOutputCharacterW(screen, row.data(), static_cast<DWORD>(row.size()), COORD{0, y},

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/windows/win32_console_buffer.h"
+#include "platform/windows/win32_console_layout.h"
 #include "platform/windows/win32_console_session.h"
 #include "platform/windows/win32_glyphs.h"
 
@@ -16,6 +19,39 @@ namespace {
 
 constexpr SHORT WIDTH = 80;
 constexpr SHORT HEIGHT = 25;
+
+// A window `columns` x `rows` with its top-left corner at (left, top).
+SMALL_RECT rect(int left, int top, int columns, int rows) {
+    return SMALL_RECT{static_cast<SHORT>(left), static_cast<SHORT>(top),
+                      static_cast<SHORT>(left + columns - 1), static_cast<SHORT>(top + rows - 1)};
+}
+
+COORD cells(int columns, int rows) {
+    return COORD{static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
+}
+FrameExtent extent(int columns, int rows) {
+    return FrameExtent{static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
+}
+
+COORD sizeOf(const SMALL_RECT& window) {
+    return COORD{static_cast<SHORT>(window.Right - window.Left + 1),
+                 static_cast<SHORT>(window.Bottom - window.Top + 1)};
+}
+
+// Comparable, readable forms of a window and a size for the checks' messages.
+std::string describe(COORD size) {
+    return std::to_string(size.X) + "x" + std::to_string(size.Y);
+}
+std::string describe(const SMALL_RECT& window) {
+    return describe(sizeOf(window)) + " at " + std::to_string(window.Left) + "," +
+           std::to_string(window.Top);
+}
+
+// The console's input ("CONIN$") or its active screen buffer ("CONOUT$").
+HANDLE openConsole(const wchar_t* name) {
+    return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 // A screen buffer of the test's own, WIDTH x HEIGHT, with attribute 07.
 class ScreenBuffer : public ::testing::Test {
@@ -28,8 +64,7 @@ protected:
         SetConsoleScreenBufferSize(screen, COORD{WIDTH, HEIGHT});
         ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &startInfo));
         colourConsoleBuffer(screen, 0x07);
-        input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        input = openConsole(L"CONIN$");
         ASSERT_TRUE(GetConsoleMode(input, &startInputMode));
     }
     void TearDown() override {
@@ -75,6 +110,15 @@ protected:
         DWORD mode = 0;
         GetConsoleMode(input, &mode);
         return mode;
+    }
+    COORD largest() const { return GetLargestConsoleWindowSize(screen); }
+    // Gives the buffer this size and window; the window is made one cell first, so that any
+    // buffer size is allowed.
+    void layOut(COORD buffer, SMALL_RECT window) {
+        const SMALL_RECT cell{0, 0, 0, 0};
+        ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &cell));
+        ASSERT_TRUE(SetConsoleScreenBufferSize(screen, buffer)) << describe(buffer);
+        ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &window)) << describe(window);
     }
 
     HANDLE screen = INVALID_HANDLE_VALUE;
@@ -155,6 +199,155 @@ TEST_F(ScreenBuffer, ColourSetsEveryCellAndLaterTextButKeepsCharactersAndCursor)
     EXPECT_EQ(info().dwCursorPosition.Y, 2);
 }
 
+// --- fitting the buffer and the window to the frame ---------------------------------------------
+
+// Takes in every row of a frame as presentFrame writes them: each `columns` long, from column 0.
+void noteFrame(ConsoleSession& session, FrameExtent frame) {
+    for (SHORT row = 0; row < frame.rows; ++row) {
+        noteFrameRow(session, static_cast<std::uint32_t>(frame.columns), 0, row);
+    }
+}
+
+TEST(FrameExtent, GrowsOnlyWithWritesBeyondWhatItCovers) {
+    struct WriteCase {
+        std::uint32_t length;
+        SHORT column;
+        SHORT row;
+        bool grows;
+        SHORT columns;
+        SHORT rows;
+    };
+    // One extent through a sequence of writes, each checked on the extent the earlier ones left.
+    const WriteCase writes[] = {
+        {120, 0, 0, true, 120, 1},
+        {120, 0, 39, true, 120, 40},
+        {120, 0, 39, false, 120, 40},
+        {60, 0, 10, false, 120, 40},  // already covered
+        {10, 115, 5, true, 125, 40},  // wider, from a column
+        {0, 0, 100, false, 125, 40},  // an empty write
+        {5, -1, 50, false, 125, 40},
+        {5, 0, -1, false, 125, 40},             // outside the buffer
+        {0xFFFFFFFFu, 0, 41, true, 32767, 42},  // at the largest side
+    };
+    FrameExtent extent{};
+    for (const WriteCase& w : writes) {
+        EXPECT_EQ(coverRowWrite(extent, w.length, w.column, w.row), w.grows)
+            << w.length << " at " << w.column << "," << w.row;
+        EXPECT_EQ(extent.columns, w.columns) << w.length << " at " << w.column << "," << w.row;
+        EXPECT_EQ(extent.rows, w.rows) << w.length << " at " << w.column << "," << w.row;
+    }
+}
+
+TEST(ConsoleLayoutPlan, GrowsTheBufferThenTheWindowFromTheTopLeftWithinTheScreen) {
+    struct PlanCase {
+        const char* name;
+        COORD buffer;
+        SMALL_RECT window;
+        COORD largest;
+        FrameExtent frame;
+        bool bufferRefused;  // the console kept its buffer size
+        COORD wantBuffer;
+        SMALL_RECT wantWindow;
+    };
+    // Each case: buffer, window and largest window before; the frame; buffer and window after.
+    // Mostly what a console of the test's own cannot be brought to; the rest is fitted for real.
+    const PlanCase cases[] = {
+        {"200 x 60 chosen in the settings", cells(120, 9001), rect(0, 0, 120, 30), cells(240, 63),
+         extent(200, 60), false, cells(200, 9001), rect(0, 0, 200, 60)},
+        {"window larger than the screen", cells(300, 9001), rect(0, 0, 250, 70), cells(240, 63),
+         extent(120, 40), false, cells(300, 9001), rect(0, 0, 250, 70)},
+        {"scrolled right, frame smaller", cells(300, 100), rect(50, 0, 120, 30), cells(240, 63),
+         extent(60, 20), false, cells(300, 100), rect(0, 0, 120, 30)},
+        {"largest window unknown", cells(120, 9001), rect(0, 0, 120, 30), cells(0, 0),
+         extent(120, 40), false, cells(120, 9001), rect(0, 0, 120, 30)},
+        {"pseudo console: buffer refused", cells(120, 30), rect(0, 0, 120, 30), cells(240, 63),
+         extent(120, 40), true, cells(120, 40), rect(0, 0, 120, 30)},
+    };
+    for (const PlanCase& c : cases) {
+        const COORD buffer = bufferSizeFor(c.buffer, c.frame);
+        EXPECT_EQ(describe(buffer), describe(c.wantBuffer)) << c.name;
+        const COORD planned = c.bufferRefused ? c.buffer : buffer;
+        EXPECT_EQ(describe(windowFor(c.window, planned, c.largest, c.frame)),
+                  describe(c.wantWindow))
+            << c.name;
+    }
+}
+
+TEST_F(ScreenBuffer, FitShowsTheFrameFromRowZeroAndTheRestorePutsBackTheSizes) {
+    const COORD most = largest();
+    if (most.X < 60 || most.Y < 30) {
+        GTEST_SKIP() << "the console's largest window is only " << describe(most);
+    }
+    // A frame the screen holds: 120 x 40, or the largest window where that is smaller.
+    const int fw = std::min<int>(most.X, 120);
+    const int fh = std::min<int>(most.Y, 40);
+    struct FitCase {
+        const char* name;
+        COORD buffer;
+        SMALL_RECT window;
+        FrameExtent frame;
+        COORD wantBuffer;
+        SMALL_RECT wantWindow;
+    };
+    // Each case: buffer and window before; the frame; buffer and window after.
+    const FitCase cases[] = {
+        {"frame taller than the window", cells(fw, 300), rect(0, 0, fw, fh - 10), extent(fw, fh),
+         cells(fw, 300), rect(0, 0, fw, fh)},
+        {"buffer narrower and shorter than the frame", cells(fw - 20, fh - 10),
+         rect(0, 0, fw - 20, fh - 10), extent(fw, fh), cells(fw, fh), rect(0, 0, fw, fh)},
+        {"window scrolled down", cells(fw, 300), rect(0, 100, fw, fh), extent(fw, fh),
+         cells(fw, 300), rect(0, 0, fw, fh)},
+        {"frame smaller than the window", cells(fw, 300), rect(0, 0, fw, fh),
+         extent(fw - 20, fh - 10), cells(fw, 300), rect(0, 0, fw, fh)},
+        {"frame larger than the screen", cells(fw, 300), rect(0, 0, fw - 20, fh - 10),
+         extent(most.X + 40, most.Y + 20), cells(most.X + 40, std::max(300, most.Y + 20)),
+         rect(0, 0, most.X, most.Y)},
+    };
+    for (const FitCase& c : cases) {
+        layOut(c.buffer, c.window);
+        ConsoleSession session = makeConsoleSession(screen, input);
+        beginConsoleSession(session);
+
+        noteFrame(session, c.frame);
+        fitConsoleToFrame(session);
+
+        EXPECT_EQ(describe(info().dwSize), describe(c.wantBuffer)) << c.name;
+        EXPECT_EQ(describe(info().srWindow), describe(c.wantWindow)) << c.name;
+        const bool changed = describe(c.buffer) != describe(c.wantBuffer) ||
+                             describe(c.window) != describe(c.wantWindow);
+        EXPECT_EQ(session.layoutChanged, changed) << c.name;
+
+        restoreConsoleSession(session);
+        EXPECT_EQ(describe(info().dwSize), describe(c.buffer)) << c.name << ", restored";
+        EXPECT_EQ(describe(sizeOf(info().srWindow)), describe(sizeOf(c.window)))
+            << c.name << ", restored";
+    }
+}
+
+TEST_F(ScreenBuffer, TheConsoleIsFittedAgainOnlyWhenTheFrameGrows) {
+    const int fw = std::min<int>(largest().X, 100);
+    const int fh = std::min<int>(largest().Y, 30);
+    layOut(cells(fw, 300), rect(0, 0, fw, fh - 10));
+    ConsoleSession session = makeConsoleSession(screen, input);
+    beginConsoleSession(session);
+    noteFrame(session, extent(fw, fh - 5));
+    fitConsoleToFrame(session);
+    ASSERT_EQ(describe(info().srWindow), describe(rect(0, 0, fw, fh - 5)));
+
+    // The user scrolls and shrinks the window; the same frame again leaves it so.
+    const SMALL_RECT users = rect(0, 50, fw, fh - 15);
+    ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &users));
+    noteFrame(session, extent(fw, fh - 5));
+    fitConsoleToFrame(session);
+    EXPECT_EQ(describe(info().srWindow), describe(users));
+
+    // A taller frame is fitted again, from row 0.
+    noteFrame(session, extent(fw, fh));
+    fitConsoleToFrame(session);
+    EXPECT_EQ(describe(info().srWindow), describe(rect(0, 0, fw, fh)));
+    restoreConsoleSession(session);
+}
+
 // --- saving and restoring the console's settings ------------------------------------------------
 
 TEST_F(ScreenBuffer, BeginTurnsQuickEditOffAndKeepsTheOtherInputModes) {
@@ -185,7 +378,7 @@ TEST_F(ScreenBuffer, RestorePutsBackColoursCursorAndInputModeAfterARunningFrame)
     SetConsoleCursorInfo(screen, &hidden);
     colourConsoleBuffer(screen, 0x3F);
     session.coloursChanged = true;
-    session.lowestRowWritten = 9;
+    session.frame.rows = 10;
 
     restoreConsoleSession(session);
 
@@ -214,7 +407,7 @@ TEST_F(ScreenBuffer, RestoreLeavesCellColoursAloneWhenTheProgramNeverChangedThem
 TEST_F(ScreenBuffer, CursorGoesToTheLastRowWhenTheFrameFilledTheBuffer) {
     ConsoleSession session = makeConsoleSession(screen, input);
     beginConsoleSession(session);
-    session.lowestRowWritten = static_cast<SHORT>(rows() - 1);
+    session.frame.rows = rows();
     restoreConsoleSession(session);
     EXPECT_EQ(info().dwCursorPosition.Y, rows() - 1);
 }
@@ -228,16 +421,30 @@ TEST_F(ScreenBuffer, EndingEventsRestoreAndLeaveTheExitToTheSystem) {
         {CTRL_C_EVENT, true},      {CTRL_BREAK_EVENT, true},    {CTRL_CLOSE_EVENT, true},
         {CTRL_LOGOFF_EVENT, true}, {CTRL_SHUTDOWN_EVENT, true}, {3, false},
     };
+    // A buffer narrower and shorter than the frame, and a window smaller still.
+    const int fw = std::min<int>(largest().X, 100);
+    const int fh = std::min<int>(largest().Y, 30);
+    const COORD userBuffer = cells(fw - 10, fh - 5);
+    const SMALL_RECT userWindow = rect(0, 0, fw - 20, fh - 10);
     for (const EventCase& c : cases) {
         colourConsoleBuffer(screen, 0x07);
+        layOut(userBuffer, userWindow);
         ConsoleSession session = makeConsoleSession(screen, input);
         beginConsoleSession(session);
         colourConsoleBuffer(screen, 0x3F);
         session.coloursChanged = true;
+        noteFrame(session, extent(fw, fh));
+        fitConsoleToFrame(session);
+        ASSERT_EQ(describe(info().dwSize), describe(cells(fw, fh))) << "event " << c.event;
 
         EXPECT_EQ(handleConsoleEvent(session, c.event), FALSE) << "event " << c.event;
         EXPECT_EQ(session.ended, c.restores) << "event " << c.event;
         EXPECT_EQ(attributeAt(4, 4), c.restores ? 0x07 : 0x3F) << "event " << c.event;
+        EXPECT_EQ(describe(info().dwSize), describe(c.restores ? userBuffer : cells(fw, fh)))
+            << "event " << c.event;
+        EXPECT_EQ(describe(sizeOf(info().srWindow)),
+                  describe(c.restores ? sizeOf(userWindow) : cells(fw, fh)))
+            << "event " << c.event;
     }
 }
 
@@ -321,6 +528,43 @@ TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
     EXPECT_EQ(attributeAt(0, 0), 0x3F);  // "cls" keeps the colours "color" set
     EXPECT_EQ(info().dwCursorPosition.X, 0);
     EXPECT_EQ(info().dwCursorPosition.Y, 0);
+}
+
+// What a running demo does to the console's own buffer, two frames wider than the buffer and
+// taller than its window, then a normal end: run in a child process, which shares the console with
+// the test. Exits 3 when the console was not fitted to the frame. (The control events are tested
+// through handleConsoleEvent above: under wine a generated control event does not end the child.)
+void runFramesThenExit() {
+    const HANDLE active = openConsole(L"CONOUT$");
+    SetStdHandle(STD_OUTPUT_HANDLE, active);
+    CONSOLE_SCREEN_BUFFER_INFO before{};
+    GetConsoleScreenBufferInfo(active, &before);
+    const SHORT rows = static_cast<SHORT>(before.srWindow.Bottom - before.srWindow.Top + 11);
+    const std::string row(static_cast<std::size_t>(before.dwSize.X) + 10, '\xDB');
+    for (int frame = 0; frame < 2; ++frame) {
+        for (SHORT y = 0; y < rows; ++y) {
+            platformWriteRow(platformOutputHandle(), row.data(),
+                             static_cast<std::uint32_t>(row.size()), 0, y);
+        }
+        platformSleep(1);
+    }
+    CONSOLE_SCREEN_BUFFER_INFO after{};
+    GetConsoleScreenBufferInfo(active, &after);
+    std::exit(after.dwSize.X > before.dwSize.X && after.dwSize.Y >= rows ? 0 : 3);
+}
+
+TEST(NormalEnd, TheProgramsExitPutsBackTheBufferAndTheWindow) {
+    const HANDLE active = openConsole(L"CONOUT$");
+    CONSOLE_SCREEN_BUFFER_INFO before{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(active, &before));
+
+    EXPECT_EXIT(runFramesThenExit(), ::testing::ExitedWithCode(0), "");
+
+    CONSOLE_SCREEN_BUFFER_INFO after{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(active, &after));
+    EXPECT_EQ(describe(after.dwSize), describe(before.dwSize));
+    EXPECT_EQ(describe(sizeOf(after.srWindow)), describe(sizeOf(before.srWindow)));
+    CloseHandle(active);
 }
 
 // --- keys, as the desktop's input queue reports them --------------------------------------------
