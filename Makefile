@@ -62,3 +62,22 @@ test-windows:
 # build-windows/mazecast-VERSION-win64.zip: the three programs, the README and the licence.
 package-windows: windows
 	cpack --preset windows
+
+# The browser build: Emscripten (Debian's package, whose JavaScript modules are found through
+# NODE_PATH) into build-web/ (the `web` preset): index.html, mazecast.js and mazecast.wasm, served
+# on 127.0.0.1 by `make serve-web` (PORT=8000 by default). .ci/web-tests.sh installs what is
+# missing and runs the browser tests.
+.PHONY: web serve-web test-web
+PORT ?= 8000
+export NODE_PATH ?= /usr/share/nodejs
+
+web:
+	cmake --preset web
+	cmake --build --preset web
+
+serve-web: web
+	@echo "mazecast: http://127.0.0.1:$(PORT)/"
+	python3 -m http.server $(PORT) --bind 127.0.0.1 --directory build-web
+
+test-web:
+	bash .ci/web-tests.sh

@@ -1,0 +1,53 @@
+// The page's virtual desktop and its cursor.
+#include "platform/web/virtual_desktop.h"
+
+#include <algorithm>
+
+namespace {
+
+std::int32_t atLeastOne(std::int32_t size) {
+    return std::max<std::int32_t>(size, 1);
+}
+
+// A coordinate kept on a screen `size` pixels long.
+std::int32_t onScreen(std::int64_t value, std::int32_t size) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, size - 1));
+}
+
+}  // namespace
+
+VirtualDesktop::VirtualDesktop(std::int32_t width, std::int32_t height)
+    : screenWidth(atLeastOne(width)), screenHeight(atLeastOne(height)) {
+    cursorX = screenWidth / 2;
+    cursorY = screenHeight / 2;
+}
+
+void VirtualDesktop::resize(std::int32_t width, std::int32_t height) {
+    screenWidth = atLeastOne(width);
+    screenHeight = atLeastOne(height);
+    if (!placed) {
+        cursorX = screenWidth / 2;
+        cursorY = screenHeight / 2;
+        return;
+    }
+    cursorX = onScreen(cursorX, screenWidth);
+    cursorY = onScreen(cursorY, screenHeight);
+}
+
+void VirtualDesktop::place(std::int64_t x, std::int64_t y) {
+    cursorX = onScreen(x, screenWidth);
+    cursorY = onScreen(y, screenHeight);
+    placed = true;
+}
+
+void VirtualDesktop::pointAt(std::int32_t x, std::int32_t y) {
+    place(x, y);
+}
+
+void VirtualDesktop::moveBy(std::int32_t dx, std::int32_t dy) {
+    place(static_cast<std::int64_t>(cursorX) + dx, static_cast<std::int64_t>(cursorY) + dy);
+}
+
+void VirtualDesktop::moveTo(std::int32_t x, std::int32_t y) {
+    place(x, y);
+}

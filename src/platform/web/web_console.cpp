@@ -1,0 +1,95 @@
+// The web platform's console: the console model, the grid that shows it, the standard output
+// stream into it, and the pauses in which the page draws it and runs.
+#include <emscripten.h>
+
+#include <ostream>
+
+#include "platform/console/console_text.h"
+#include "platform/platform.h"
+#include "platform/web/grid_extent.h"
+#include "platform/web/web_page_link.h"
+
+namespace {
+
+constexpr int CONSOLE_SIZE = 512;   // the largest frame, in both directions
+constexpr int FIRST_COLUMNS = 120;  // the game's default frame, shown until it presents one
+constexpr int FIRST_ROWS = 40;
+constexpr std::uint8_t RUNNING_ATTRIBUTE = 0x3F;
+
+ConsoleModel console(CONSOLE_SIZE, CONSOLE_SIZE);
+GridExtent extent(FIRST_COLUMNS, FIRST_ROWS, CONSOLE_SIZE, CONSOLE_SIZE);
+ConsoleCursorInfo cursorInfo{25, true};
+ConsoleTextBuffer outputBuffer(console);
+std::ostream outputStream(&outputBuffer);
+std::uint64_t shownChanges = ~std::uint64_t{0};
+std::uint64_t pauses = 0;
+
+void showChanges() {
+    const bool resized = extent.settle();
+    if (!resized && console.changes() == shownChanges) {
+        return;
+    }
+    shownChanges = console.changes();
+    webShowConsole(console.rowCharacters(0), console.rowAttributes(0), extent.columns(),
+                   extent.rows(), console.columns());
+}
+
+}  // namespace
+
+ConsoleModel& webConsole() {
+    return console;
+}
+
+void webPause(std::uint32_t milliseconds) {
+    showChanges();
+    ++pauses;
+    emscripten_sleep(milliseconds);
+}
+
+std::uint64_t webPauseCount() {
+    return pauses;
+}
+
+const char* platformName() {
+    return "web";
+}
+
+ConsoleHandle platformOutputHandle() {
+    return &console;
+}
+
+bool platformGetCursorInfo(ConsoleHandle, ConsoleCursorInfo* info) {
+    *info = cursorInfo;
+    return true;
+}
+
+bool platformSetCursorInfo(ConsoleHandle, const ConsoleCursorInfo* info) {
+    cursorInfo = *info;  // the grid never draws a text cursor: the game hides it at start-up
+    return true;
+}
+
+bool platformSetCursorPosition(ConsoleHandle, std::int16_t column, std::int16_t row) {
+    return console.setCursor(column, row);
+}
+
+bool platformWriteRow(ConsoleHandle, const char* chars, std::uint32_t length, std::int16_t column,
+                      std::int16_t row) {
+    extent.rowWritten(column, row, length);
+    return console.writeRow(column, row, chars, length);
+}
+
+void platformSleep(std::uint32_t milliseconds) {
+    webPause(milliseconds);
+}
+
+void platformClearConsole() {
+    console.clear();
+}
+
+void platformSetConsoleColours() {
+    console.setAttribute(RUNNING_ATTRIBUTE);
+}
+
+std::ostream& platformOutput() {
+    return outputStream;
+}

@@ -1,0 +1,76 @@
+// The typed lines behind the web platform's standard input, edited as at a terminal's prompt.
+#include "platform/web/web_typing.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/terminal/line_editor.h"
+#include "platform/terminal/terminal_streams.h"
+#include "platform/web/web_page_link.h"
+
+namespace {
+
+// How often a waiting read looks for a finished line.
+constexpr std::uint32_t READ_PAUSE_MS = 15;
+
+LineEditor editor;
+std::string finishedLines;  // handed over, not read yet
+bool inputEnded = false;    // Ctrl+D on an empty line: the next read sees the end of input
+bool waiting = false;       // a read waits for a line: typing goes to the editor
+
+// Waits for a finished line or the end of input; 0 for the end, after which later reads wait
+// for new lines again, as a terminal's reads do after Ctrl+D.
+std::size_t readTyped(char* out, std::size_t capacity) {
+    waiting = true;
+    while (finishedLines.empty() && !inputEnded) {
+        webPause(READ_PAUSE_MS);
+    }
+    waiting = false;
+    if (finishedLines.empty()) {
+        inputEnded = false;
+        return 0;
+    }
+    const std::size_t count = std::min(capacity, finishedLines.size());
+    std::memcpy(out, finishedLines.data(), count);
+    finishedLines.erase(0, count);
+    return count;
+}
+
+TypedInputBuffer inputBuffer(readTyped);
+std::istream inputStream(&inputBuffer);
+
+}  // namespace
+
+extern "C" {
+
+// The page's "end of input" button.
+EMSCRIPTEN_KEEPALIVE void webEndInput() {
+    webTypeByte(0x04);
+}
+
+}  // extern "C"
+
+void webTypeByte(char byte) {
+    if (!waiting) {
+        return;  // nothing reads now: the byte was only a key press
+    }
+    switch (editor.take(byte, webConsole())) {
+        case LineStatus::Done:
+            finishedLines += editor.line();
+            break;
+        case LineStatus::EndOfInput:
+            inputEnded = true;
+            break;
+        case LineStatus::Editing:
+            break;
+    }
+}
+
+std::istream& platformInput() {
+    return inputStream;
+}
