@@ -63,13 +63,12 @@ test-windows:
 package-windows: windows
 	cpack --preset windows
 
-# The browser build: Emscripten (Debian's package, whose JavaScript modules are found through
-# NODE_PATH) into build-web/ (the `web` preset): index.html, mazecast.js and mazecast.wasm, served
-# on 127.0.0.1 by `make serve-web` (PORT=8000 by default). .ci/web-tests.sh installs what is
-# missing and runs the browser tests.
+# The browser build: Emscripten (Debian's package; the `web` preset sets the NODE_PATH it needs)
+# into build-web/: index.html, mazecast.js and mazecast.wasm, served on 127.0.0.1 by
+# `make serve-web` (PORT=8000 by default). .ci/web-tests.sh installs what is missing and runs the
+# browser tests.
 .PHONY: web serve-web test-web
 PORT ?= 8000
-export NODE_PATH ?= /usr/share/nodejs
 
 web:
 	cmake --preset web

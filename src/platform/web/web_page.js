@@ -51,7 +51,7 @@
       return 0;
     }
     if (event.ctrlKey) {
-      var control = { d: 0x04, u: 0x15, w: 0x17 }[event.key.toLowerCase()];
+      var control = { d: 0x04, u: 0x15 }[event.key.toLowerCase()];  // Ctrl+W is the browser's
       return control || 0;
     }
     if (event.key === 'Enter') {

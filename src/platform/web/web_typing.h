@@ -2,6 +2,6 @@
 // into the console, and read by the game once Enter (or the end of input) hands the line over.
 #pragma once
 
-// One typed byte: printable characters, Backspace (0x7f), Ctrl+U, Ctrl+W, Enter ('\r') and
+// One typed byte: printable characters, Backspace (0x7f), Ctrl+U, Enter ('\r') and
 // Ctrl+D (0x04, the end of input). Only taken while the game waits for input.
 void webTypeByte(char byte);
