@@ -6,22 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build make python3 g++ emscripten chromium nodejs npm)
-missing=()
-for package in "${packages[@]}"; do
-  # The machine's own Node.js may come from elsewhere than Debian; any `node` and `npm` will do.
-  case "$package" in
-    nodejs) command -v node > /dev/null && continue ;;
-    npm) command -v npm > /dev/null && continue ;;
-  esac
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+packages=(cmake ninja-build make python3 g++ emscripten chromium)
+# The machine's own Node.js may come from elsewhere than Debian; any `node` and `npm` will do.
+command -v node > /dev/null || packages+=(nodejs)
+command -v npm > /dev/null || packages+=(npm)
+source .ci/install-missing.sh
+install_missing "${packages[@]}"
 
 (cd tests/platform/web && npm ci --no-audit --no-fund --loglevel=error)
 

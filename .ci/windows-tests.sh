@@ -7,16 +7,8 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build make python3 tmux libgtest-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source .ci/install-missing.sh
+install_missing "${packages[@]}"
 
 cmake --preset windows
 cmake --build --preset windows

@@ -235,12 +235,15 @@ async function menuAndDemoOne(browser, origin) {
   // wide as the page (1280 pixels): the cursor is at 640 + 6 x 10 + 20 - 50 = 670, so the 12th
   // move of 50 pixels reaches 1270, where it wraps to 11, and the 8 after it go on from there.
   let wrapped = true;
+  const angles = [];
   for (let i = 0; i < 20 && wrapped; ++i) {
     turn += 5;
     await moveLocked(page, 50);
     wrapped = await waitForAngle(page, turn.toFixed(6)).then(() => true, () => false);
+    const lock = await page.evaluate(() => document.pointerLockElement !== null);
+    angles.push((await status(page)).angle + (lock ? '' : ' (lock lost)'));
   }
-  check('locked motion turns steadily across the cursor wrap', wrapped, (await status(page)).angle);
+  check('locked motion turns steadily across the cursor wrap', wrapped, angles.join(' '));
 
   await page.keyboard.press('Escape');
   const left = await page.waitForFunction(() => document.pointerLockElement === null, null,
