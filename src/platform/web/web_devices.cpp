@@ -16,7 +16,8 @@ constexpr std::uint32_t IDLE_PAUSE_MS = 10;
 
 WebKeyboard keyboard;
 VirtualDesktop desktop(1920, 1080);
-std::uint64_t queriedAtPause[WebKeyboard::KEY_COUNT];
+// For each key, the number of pauses made before its last query, plus one (0: never queried).
+std::uint64_t queriedAfterPauses[WebKeyboard::KEY_COUNT];
 
 }  // namespace
 
@@ -58,11 +59,11 @@ EMSCRIPTEN_KEEPALIVE void webPointerMove(int dx, int dy) {
 
 std::int16_t platformKeyState(int key) {
     if (key >= 0 && key < WebKeyboard::KEY_COUNT) {
-        std::uint64_t& lastPause = queriedAtPause[key];
-        if (lastPause == webPauseCount() + 1) {
-            webPause(IDLE_PAUSE_MS);
+        std::uint64_t& lastQuery = queriedAfterPauses[key];
+        if (lastQuery == webPauseCount() + 1) {
+            webPause(IDLE_PAUSE_MS);  // asked again with no pause in between
         }
-        lastPause = webPauseCount() + 1;  // +1: zero means never queried
+        lastQuery = webPauseCount() + 1;
     }
     return keyboard.query(key);
 }
