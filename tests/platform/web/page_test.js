@@ -333,6 +333,9 @@ async function settingsThenDemoOne(browser, origin) {
     walked + ' steps in ' + Math.round(heldMs) + ' ms');
   const moving = poses.filter((p, i) => i > 0 && p.x !== poses[i - 1].x);
   const gaps = moving.slice(1).map((p, i) => p.at - moving[i].at);
+  const median = gaps.slice().sort((a, b) => a - b)[Math.floor(gaps.length / 2)];
+  console.log('note: ' + walked + ' steps in ' + Math.round(heldMs) + ' ms with W held, ' +
+    Math.round(median) + ' ms apart (median)');
   check('no step comes sooner than a frame\'s 40 ms pause', gaps.every((g) => g >= 35),
     gaps.map(Math.round).join(' '));
   const after = poses.filter((p) => p.at > releasedAt).map((p) => p.x);
