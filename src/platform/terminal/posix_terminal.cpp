@@ -16,10 +16,10 @@
 #include <ostream>
 
 #include "platform/console/console_text.h"
+#include "platform/console/typed_input.h"
 #include "platform/platform.h"
 #include "platform/terminal/terminal_session.h"
 #include "platform/terminal/terminal_state.h"
-#include "platform/terminal/terminal_streams.h"
 
 using namespace terminal_platform;
 

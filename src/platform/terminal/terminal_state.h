@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/console/console_model.h"
+#include "platform/console/line_editor.h"
 #include "platform/platform.h"
 #include "platform/terminal/key_tracker.h"
-#include "platform/terminal/line_editor.h"
 #include "platform/terminal/terminal_screen.h"
 #include "platform/terminal/virtual_pointer.h"
 

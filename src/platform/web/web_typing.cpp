@@ -8,9 +8,9 @@
 #include <istream>
 #include <string>
 
+#include "platform/console/line_editor.h"
+#include "platform/console/typed_input.h"
 #include "platform/platform.h"
-#include "platform/terminal/line_editor.h"
-#include "platform/terminal/terminal_streams.h"
 #include "platform/web/web_page_link.h"
 
 namespace {

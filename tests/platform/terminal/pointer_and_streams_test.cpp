@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/terminal/terminal_streams.h"
+#include "platform/console/typed_input.h"
 #include "platform/terminal/virtual_pointer.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/terminal/line_editor.h"
+#include "platform/console/line_editor.h"
 
 namespace {
 

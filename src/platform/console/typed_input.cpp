@@ -1,5 +1,5 @@
-// The stream buffer over the terminal platform's typed-line reader.
-#include "platform/terminal/terminal_streams.h"
+// The stream buffer over a reader of typed lines.
+#include "platform/console/typed_input.h"
 
 TypedInputBuffer::int_type TypedInputBuffer::underflow() {
     if (gptr() < egptr()) {

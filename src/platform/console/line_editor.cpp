@@ -1,5 +1,5 @@
 // The settings screen's line editing.
-#include "platform/terminal/line_editor.h"
+#include "platform/console/line_editor.h"
 
 namespace {
 

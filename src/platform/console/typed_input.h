@@ -1,4 +1,5 @@
-// The terminal platform's standard input: text comes from a reader of typed lines.
+// Standard input for the platforms that edit typed lines themselves (terminal, web): text comes
+// from a reader of typed lines.
 #pragma once
 
 #include <cstddef>
