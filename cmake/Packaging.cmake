@@ -1,7 +1,6 @@
 # Packages made with CPack from the install rules: a tarball and a Debian package on Linux
 # (`make package`), a zip on Windows (`make package-windows`). Files are named
 # mazecast-VERSION-SYSTEM, e.g. mazecast-0.1.0-Linux.tar.gz and mazecast-0.1.0-win64.zip.
-set(CPACK_PACKAGE_NAME mazecast)
 set(CPACK_PACKAGE_VENDOR "The mazecast developers")
 # Whoever builds packages to hand out puts their own name and address here.
 set(MAZECAST_PACKAGE_MAINTAINER "The mazecast developers <mazecast@example.org>"
@@ -16,9 +15,8 @@ mouse turns and W, A, S and D walk. It runs in a terminal. mazecast-render
 prints one frame for a pose, and mazecast-headless plays a scripted run
 without a terminal.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/")
+# The generators of `cpack` and of the package presets.
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
@@ -29,7 +27,6 @@ endif()
 # (the programs in /usr/games, compressed manual pages, a changelog and a copyright file).
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_MAZECAST_DEBIAN_CHANGELOG ${PROJECT_SOURCE_DIR}/docs/changelog)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian_layout.cmake)
