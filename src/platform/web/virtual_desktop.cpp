@@ -16,10 +16,8 @@ std::int32_t onScreen(std::int64_t value, std::int32_t size) {
 
 }  // namespace
 
-VirtualDesktop::VirtualDesktop(std::int32_t width, std::int32_t height)
-    : screenWidth(atLeastOne(width)), screenHeight(atLeastOne(height)) {
-    cursorX = screenWidth / 2;
-    cursorY = screenHeight / 2;
+VirtualDesktop::VirtualDesktop(std::int32_t width, std::int32_t height) {
+    resize(width, height);  // not placed yet: the cursor goes to the middle
 }
 
 void VirtualDesktop::resize(std::int32_t width, std::int32_t height) {

@@ -32,8 +32,8 @@ public:
 private:
     void place(std::int64_t x, std::int64_t y);
 
-    std::int32_t screenWidth;
-    std::int32_t screenHeight;
+    std::int32_t screenWidth = 1;
+    std::int32_t screenHeight = 1;
     std::int32_t cursorX = 0;
     std::int32_t cursorY = 0;
     bool placed = false;  // the pointer was seen or the cursor moved

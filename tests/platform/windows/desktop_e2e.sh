@@ -4,13 +4,13 @@
 # the console's screen buffer. The console starts as a default Windows one: a window of 120 x 30
 # onto a buffer of 120 x 9001. Checks that Enter starts demo 1 with the window grown to show all 40
 # rows of the frame from row 0, that W moves the player and that mouse motion turns the view.
-# Takes 15 to 50 seconds; ctest runs it as windows.desktop_e2e, and it runs
-# alone after `make windows`:
+# Takes 15 to 50 seconds; ctest runs it as windows.desktop_e2e, and it runs alone after
+# `make windows`:
 #   tests/platform/windows/desktop_e2e.sh [BUILD_DIR]      (default build-windows)
 # Needs Xvfb, xdotool and wine (apt-get install xvfb xdotool wine wine64); exits 77 without them.
 # Runs in a throwaway wine prefix made with the display already up (a prefix made without one
-# keeps its first console window waiting for a minute or more). Set MAZECAST_E2E_SCREENSHOT=FILE.png to keep a screenshot (needs
-# ImageMagick's `import`).
+# keeps its first console window waiting for a minute or more). Set
+# MAZECAST_E2E_SCREENSHOT=FILE.png to keep a screenshot (needs ImageMagick's `import`).
 set -uo pipefail
 build=$(cd "${1:-build-windows}" && pwd) || exit 2
 for tool in Xvfb xdotool wine wineconsole wineserver; do
