@@ -5,7 +5,7 @@ to a file (or standard error). Run it inside the terminal to be examined.
 Like the game, it first turns on mouse motion reports in SGR pixels (ESC[?1003h ESC[?1006h
 ESC[?1016h), so a terminal that has pixel reports answers mode 1016 as set. Steps, each closed by
 the primary device attributes reply (every terminal answers it):
-  probe:    ESC[?u  ESC[?1016$p  ESC[16t  ESC[c     (the game's start-up queries)
+  probe:    ESC[?u  ESC[?1016$p  ESC[16t  ESC[14t  ESC[c   (the game's start-up queries)
   confirm:  ESC[>11u, then ESC[?u ESC[c              (the game's push and re-query; popped after)
 The mouse modes are turned off at the end. Mouse reports that arrive meanwhile show in the replies.
 
@@ -21,7 +21,7 @@ import tty
 MOUSE_ON = b"\x1b[?1003h\x1b[?1006h\x1b[?1016h"
 MOUSE_OFF = b"\x1b[?1016l\x1b[?1006l\x1b[?1003l"
 STEPS = [
-    ("probe", b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c", b""),
+    ("probe", b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c", b""),
     ("confirm", b"\x1b[>11u\x1b[?u\x1b[c", b"\x1b[<u"),
 ]
 

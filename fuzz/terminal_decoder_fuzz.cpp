@@ -51,8 +51,11 @@ bool inRange(const InputEvent& e) {
                    e.y >= -MOUSE_COORDINATE_LIMIT && e.y <= MOUSE_COORDINATE_LIMIT;
         case InputKind::CellSize:
             return e.x >= 1 && e.x <= CELL_SIZE_LIMIT && e.y >= 1 && e.y <= CELL_SIZE_LIMIT;
+        case InputKind::TextAreaSize:
+            return e.x >= 1 && e.x <= TEXT_AREA_LIMIT && e.y >= 1 && e.y <= TEXT_AREA_LIMIT;
         case InputKind::Interrupt:
         case InputKind::Suspend:
+        case InputKind::Quit:
         case InputKind::FocusLost:
         case InputKind::KeyboardFlags:
         case InputKind::DeviceAttributes:

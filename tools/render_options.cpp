@@ -12,11 +12,12 @@
 
 namespace {
 
+// Anything that rounds to a finite float is taken, subnormal or zero after underflow (for which
+// strtof reports a range error too); an overflow rounds to infinity and is refused.
 bool parseFloat(const char* text, float& value) {
     char* end = nullptr;
-    errno = 0;
     const float parsed = std::strtof(text, &end);
-    if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(parsed)) {
+    if (end == text || *end != '\0' || !std::isfinite(parsed)) {
         return false;
     }
     value = parsed;

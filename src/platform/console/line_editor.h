@@ -4,33 +4,46 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <vector>
 
 #include "platform/console/console_model.h"
 
 enum class LineStatus {
     Editing,     // more to come
-    Done,        // line() holds the text, ending in '\n' when Enter finished it
+    Done,        // the line is finished: copyLine() hands it out, ending in '\n' after Enter
     EndOfInput,  // Ctrl+D on an empty line
 };
 
 class LineEditor {
 public:
-    // The longest line kept; what is typed beyond it is dropped, as a full line buffer does.
-    static constexpr std::size_t MAX_LINE = 510;
+    // A line is kept as runs of one repeated byte, so a line of any length whose bytes repeat
+    // (a hundred thousand zeros before a number) is kept whole in bounded memory; a byte that
+    // would start a run past this many is dropped, as a full line buffer drops it.
+    static constexpr std::size_t MAX_RUNS = 510;
 
     // Takes one typed byte, echoing it (or taking it back) in `model`.
     LineStatus take(char byte, ConsoleModel& model);
 
-    // The finished line; valid after Done until the next take().
-    const std::string& line() const { return text; }
+    // Copies up to `capacity` bytes of the finished line, from where the previous copy ended;
+    // 0 once all of it has been handed out. Valid after Done until the next take().
+    std::size_t copyLine(char* out, std::size_t capacity);
 
 private:
+    struct Run {
+        char byte;
+        std::size_t count;
+    };
     enum class Escape { None, Started, Sequence, SingleShift };
 
-    void takeBack(std::size_t count, ConsoleModel& model);
+    void append(char byte, ConsoleModel& model);
+    char lastByte(std::size_t fromEnd) const;
+    void takeBackCharacter(ConsoleModel& model);
+    void popByte();
 
-    std::string text;
+    std::vector<Run> runs;  // the line as typed
     bool finished = false;
+    bool dropping = false;      // a byte was dropped: so is what follows, until one is taken back
+    std::size_t handedRun = 0;  // copyLine's place: the run, and how much of it went out
+    std::size_t handedInRun = 0;
     Escape escape = Escape::None;  // bytes of a key's escape sequence are skipped, not typed
 };

@@ -75,7 +75,9 @@ bool KeyTracker::held(TermKey key, Millis now) const {
 std::int16_t KeyTracker::query(TermKey key, Millis now) {
     KeyRecord& record = recordFor(key);
     std::uint16_t state = 0;
-    if (held(key, now)) {
+    // A press that came and went since the last query still counts as held once, so a tap
+    // quicker than a frame moves the player as a longer one does.
+    if (held(key, now) || record.wentDown) {
         state |= HELD_BIT;
     }
     if (record.wentDown) {

@@ -29,8 +29,8 @@ public:
     // Takes in one key event that arrived at `now`.
     void apply(const InputEvent& event, Millis now);
 
-    // The key's 16-bit state: negative while held, bit 0 when it went down since the previous
-    // query of that key, which this query clears.
+    // The key's 16-bit state: negative while held or when it went down since the previous
+    // query of that key, bit 0 for the latter, which this query clears.
     std::int16_t query(TermKey key, Millis now);
 
     // Held at `now`, without touching the "went down" report.

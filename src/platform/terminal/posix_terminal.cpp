@@ -9,16 +9,21 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <istream>
+#include <new>
 #include <ostream>
+#include <string>
 
 #include "platform/console/console_text.h"
 #include "platform/console/typed_input.h"
 #include "platform/platform.h"
 #include "platform/terminal/terminal_session.h"
+#include "platform/terminal/terminal_signals.h"
 #include "platform/terminal/terminal_state.h"
 
 using namespace terminal_platform;
@@ -36,6 +41,28 @@ constexpr Millis BUSY_LOOP_GAP_MS = 20;  // key queries this long after the last
 constexpr int BUSY_LOOP_WAIT_MS = 50;
 constexpr Millis INPUT_QUIET_MS = 50;  // the queries after input do not wait: the key acts now
 
+// An exception nothing caught (above all, no memory for a larger frame): the terminal is
+// given back first, so the one line that says what failed is seen on the main screen.
+[[noreturn]] void stopOnUncaughtException() {
+    terminal.output.clear();
+    sessionRestore();
+    std::string what = "an unexpected error";
+    try {
+        if (std::current_exception()) {
+            std::rethrow_exception(std::current_exception());
+        }
+    } catch (const std::bad_alloc&) {
+        what = "out of memory";
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+    }
+    std::fprintf(stderr, "mazecast: stopped: %s\n", what.c_str());
+    std::_Exit(EXIT_FAILURE);
+}
+
+// The platform starts at the game's first call into it, whichever that is: every contract
+// function begins here.
 void start() {
     if (terminal.started) {
         return;
@@ -51,6 +78,7 @@ void start() {
         std::fprintf(stderr, "mazecast: cannot set up signal handling: %s\n", std::strerror(errno));
         std::exit(EXIT_REFUSED);
     }
+    std::set_terminate(stopOnUncaughtException);
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = noColour == nullptr || noColour[0] == '\0';
     const bool utf8 =
@@ -79,12 +107,49 @@ void ensureRawInput() {
         terminal.keys.releaseAll();
         terminal.input.clear();
         terminal.typed.clear();
+        terminal.lineReady = false;
     }
 }
 
+// The signal a key byte stands for: the terminal sends Ctrl+C, Ctrl+Z and Ctrl+\ as bytes
+// only when it controls no session and so could signal nobody; 0 for any other byte.
+int keySignal(char byte) {
+    switch (byte) {
+        case '\x03':
+            return SIGINT;
+        case '\x1a':
+            return SIGTSTP;
+        case '\x1c':
+            return SIGQUIT;
+        default:
+            return 0;
+    }
+}
+
+// Feeds the bytes typed so far to the line editor until a line is finished or the input
+// ends; Editing when every byte went in. Bytes after a finished line stay for the next one.
+LineStatus editTypedBytes() {
+    std::size_t used = 0;
+    LineStatus status = LineStatus::Editing;
+    while (used < terminal.typed.size() && status == LineStatus::Editing) {
+        const char byte = terminal.typed[used++];
+        const int signal = keySignal(byte);
+        if (signal == 0) {
+            status = terminal.editor.take(byte, terminal.console);
+            continue;
+        }
+        terminal.typed.erase(0, used);
+        used = 0;
+        raise(signal);  // acted on with the signals, as the terminal's own would be
+        serviceSignals();
+    }
+    terminal.typed.erase(0, used);
+    return status;
+}
+
 // The settings screen's reads: the next line typed, edited and echoed on the console by the
-// platform's own line editor; 0 at the end of input (Ctrl+D on an empty line). Bytes typed
-// after that line are kept for the next read.
+// platform's own line editor, handed out whole over as many reads as it takes; 0 at the end
+// of input (Ctrl+D on an empty line).
 std::size_t readTypedLine(char* buffer, std::size_t capacity) {
     if (!terminal.lineMode) {
         // Typing mode first, then the prompt: whatever is typed once it shows is kept.
@@ -94,24 +159,26 @@ std::size_t readTypedLine(char* buffer, std::size_t capacity) {
         terminal.input.clear();
     }
     for (;;) {
-        std::size_t used = 0;
-        while (used < terminal.typed.size()) {
-            const LineStatus status =
-                terminal.editor.take(terminal.typed[used++], terminal.console);
-            if (status == LineStatus::Editing) {
-                continue;
+        if (terminal.lineReady) {
+            const std::size_t count = terminal.editor.copyLine(buffer, capacity);
+            if (count > 0) {
+                return count;
             }
-            terminal.typed.erase(0, used);
-            if (status == LineStatus::EndOfInput) {
-                return 0;
-            }
-            const std::string& line = terminal.editor.line();
-            const std::size_t count = std::min(line.size(), capacity);
-            std::memcpy(buffer, line.data(), count);
-            return count;
+            terminal.lineReady = false;
         }
-        terminal.typed.clear();
+        const LineStatus status = editTypedBytes();
+        if (status == LineStatus::EndOfInput) {
+            return 0;
+        }
+        if (status == LineStatus::Done) {
+            terminal.lineReady = true;
+            continue;
+        }
         present();  // the prompt and the echo (again, after a resume or a resize)
+        if (anySignalWaiting()) {
+            serviceSignals();  // recorded while the presentation waited to write
+            continue;
+        }
         struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {sessionSignalFd(), POLLIN, 0}};
         if (poll(fds, 2, -1) <= 0) {
             continue;

@@ -11,6 +11,7 @@
 
 #include "platform/terminal/terminal_input_decoder.h"
 #include "platform/terminal/terminal_session.h"
+#include "platform/terminal/terminal_signals.h"
 #include "platform/terminal/terminal_state.h"
 
 namespace terminal_platform {
@@ -20,9 +21,10 @@ namespace {
 constexpr Millis PROBE_TIMEOUT_MS = 1000;   // a terminal that answers nothing by then never will
 constexpr Millis UNFINISHED_INPUT_MS = 50;  // a sequence's tail comes at once or not at all
 constexpr int KEYBOARD_FLAGS = 1 | 2 | 8;   // disambiguate, event types, every key as a sequence
-// The keyboard protocol's flags, the SGR-pixel mouse mode and the cell size, then the primary
+// The keyboard protocol's flags, the SGR-pixel mouse mode, the cell size and the text area
+// in pixels (for terminals that know their pixels but not their cells), then the primary
 // device attributes, which every terminal answers, so its reply closes the probe.
-constexpr char PROBE_QUERIES[] = "\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c";
+constexpr char PROBE_QUERIES[] = "\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c";
 constexpr char CONFIRM_QUERIES[] = "\x1b[?u\x1b[c";
 
 }  // namespace
@@ -95,6 +97,8 @@ static void handleEvent(const InputEvent& event) {
             break;
         case InputKind::Interrupt:
             quit(SIGINT);
+        case InputKind::Quit:
+            quit(SIGQUIT);
         case InputKind::Suspend:
             raise(SIGTSTP);  // handled like the signal the same key gives without the protocol
             break;
@@ -115,6 +119,15 @@ static void handleEvent(const InputEvent& event) {
             replies.cellWidth = event.x;
             replies.cellHeight = event.y;
             readWindowSize();
+            break;
+        case InputKind::TextAreaSize:
+            // The text area of the window as it is now, which the cell size follows from; a
+            // terminal that also told its cell size did so first, and that stands.
+            if (replies.cellWidth == 0) {
+                replies.cellWidth = std::max(event.x / terminal.geometry.columns, 1);
+                replies.cellHeight = std::max(event.y / terminal.geometry.rows, 1);
+                readWindowSize();
+            }
             break;
     }
 }
@@ -153,6 +166,12 @@ void pump(int timeoutMs) {
     if (!terminal.input.empty()) {
         const Millis tailDue = terminal.inputSince + UNFINISHED_INPUT_MS - now();
         timeoutMs = static_cast<int>(std::clamp<Millis>(tailDue, 0, timeoutMs));
+    }
+    // A signal recorded during another wait (the writer's, the background's) whose wake-up
+    // that wait took is acted on now, not at some later signal.
+    if (anySignalWaiting()) {
+        serviceSignals();
+        timeoutMs = 0;
     }
     struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {sessionSignalFd(), POLLIN, 0}};
     if (poll(fds, 2, timeoutMs) > 0) {

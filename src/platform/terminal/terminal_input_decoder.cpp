@@ -15,6 +15,7 @@ constexpr char ESC = '\x1b';
 constexpr char BEL = '\x07';
 constexpr char CTRL_C = '\x03';
 constexpr char CTRL_Z = '\x1a';
+constexpr char CTRL_BACKSLASH = '\x1c';
 constexpr std::size_t LONGEST_SEQUENCE = 128;  // past this an unfinished sequence is garbage
 constexpr std::size_t LONGEST_STRING = 1024;   // the same for string replies (DCS, OSC, APC)
 
@@ -89,8 +90,9 @@ KeyAction actionForEventType(int eventType) {
     }
 }
 
-// A key with modifiers, from the keyboard protocol or xterm's modified-key form. Ctrl+C and
-// Ctrl+Z become the interrupt and suspend they stand for (on press and repeat only).
+// A key with modifiers, from the keyboard protocol or xterm's modified-key form. Ctrl+C,
+// Ctrl+Z and Ctrl+\ become the interrupt, suspend and quit they stand for (on press and
+// repeat only).
 void emitModifiedKey(int code, int modifiers, KeyAction action, std::vector<InputEvent>& out) {
     const int mods = (modifiers >= 1 ? modifiers - 1 : 0) & ~MOD_LOCKS;
     if ((mods & MOD_CTRL) != 0 && (mods & MOD_ALT) == 0 && action != KeyAction::Release) {
@@ -100,6 +102,10 @@ void emitModifiedKey(int code, int modifiers, KeyAction action, std::vector<Inpu
         }
         if (code == 'z' || code == 'Z') {
             out.push_back(plainEvent(InputKind::Suspend));
+            return;
+        }
+        if (code == '\\') {
+            out.push_back(plainEvent(InputKind::Quit));
             return;
         }
     }
@@ -130,13 +136,15 @@ bool decodeReply(const ControlSequence& seq, std::vector<InputEvent>& out) {
         }
         return true;
     }
-    if (seq.prefix == 0 && seq.final == 't' && seq.value(0, 0, 0) == 6) {
-        InputEvent reply = plainEvent(InputKind::CellSize);
+    const int sizeReport = seq.value(0, 0, 0);
+    if (seq.prefix == 0 && seq.final == 't' && (sizeReport == 6 || sizeReport == 4)) {
+        const bool cell = sizeReport == 6;
+        const int limit = cell ? CELL_SIZE_LIMIT : TEXT_AREA_LIMIT;
+        InputEvent reply = plainEvent(cell ? InputKind::CellSize : InputKind::TextAreaSize);
         reply.y = seq.value(1, 0, 0);
         reply.x = seq.value(2, 0, 0);
-        if (reply.x >= 1 && reply.x <= CELL_SIZE_LIMIT && reply.y >= 1 &&
-            reply.y <= CELL_SIZE_LIMIT) {
-            out.push_back(reply);  // a size outside that is no cell size
+        if (reply.x >= 1 && reply.x <= limit && reply.y >= 1 && reply.y <= limit) {
+            out.push_back(reply);  // a size outside that is no size at all
         }
         return true;
     }
@@ -268,7 +276,7 @@ Step parseEscapePair(std::string_view in, std::vector<InputEvent>&) {
     return Step{Status::Decoded, in[1] == ESC ? std::size_t{1} : std::size_t{2}};
 }
 
-// One plain byte: a letter, Enter, Ctrl+C or Ctrl+Z; any other byte is dropped.
+// One plain byte: a letter, Enter, Ctrl+C, Ctrl+Z or Ctrl+\; any other byte is dropped.
 Step parsePlainByte(std::string_view in, std::vector<InputEvent>& out) {
     if (in.empty() || in[0] == ESC) {
         return Step{Status::NotMine, 0};
@@ -277,6 +285,8 @@ Step parsePlainByte(std::string_view in, std::vector<InputEvent>& out) {
         out.push_back(plainEvent(InputKind::Interrupt));
     } else if (in[0] == CTRL_Z) {
         out.push_back(plainEvent(InputKind::Suspend));
+    } else if (in[0] == CTRL_BACKSLASH) {
+        out.push_back(plainEvent(InputKind::Quit));
     } else {
         TermKey key{};
         bool upperCase = false;

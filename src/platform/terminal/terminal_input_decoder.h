@@ -29,18 +29,22 @@ enum class InputKind {
     Mouse,             // x, y: the pointer position as reported (cells or pixels)
     Interrupt,         // Ctrl+C arrived as bytes rather than as a signal
     Suspend,           // Ctrl+Z arrived as bytes
+    Quit,              // Ctrl+\ arrived as bytes
     FocusLost,         // the window lost the keyboard focus; held keys will not report release
     KeyboardFlags,     // reply to the keyboard protocol query: value = the flags in force
     DeviceAttributes,  // reply to the primary device attributes request
     PixelMouseMode,    // reply to the mode request for SGR-pixel mouse: value = its state
     CellSize,          // reply to the cell size request: x = width, y = height in pixels
+    TextAreaSize,      // reply to the text area size request: x = width, y = height in pixels
 };
 
 // Mouse positions are clamped to this far either side of the window's corner, in cells or
 // pixels: no real window is near it, and sums of positions stay far from overflow.
 constexpr int MOUSE_COORDINATE_LIMIT = 1 << 20;
-// A cell-size reply is taken only with a width and height from 1 to this many pixels.
+// A cell-size reply is taken only with a width and height from 1 to this many pixels, a
+// text-area reply with its sides from 1 to the larger limit.
 constexpr int CELL_SIZE_LIMIT = 1024;
+constexpr int TEXT_AREA_LIMIT = 1 << 20;
 
 struct InputEvent {
     InputKind kind;

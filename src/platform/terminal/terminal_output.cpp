@@ -5,13 +5,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/terminal/terminal_session.h"
+#include "platform/terminal/terminal_signals.h"
 #include "platform/terminal/terminal_state.h"
 
 namespace terminal_platform {
 
 namespace {
+
+// A window that reports no size is taken to be a classic terminal's.
+constexpr int DEFAULT_COLUMNS = 80;
+constexpr int DEFAULT_ROWS = 24;
 
 // Writes the queue, waiting for the terminal to take it. While it waits, game input is still
 // read (a Ctrl+C in the keyboard protocol's encoding is input, not a signal). False when it
@@ -59,7 +65,9 @@ void readWindowSize() {
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) {
         return;
     }
-    terminal.geometry = measureWindow(size.ws_col, size.ws_row, size.ws_xpixel, size.ws_ypixel,
+    const int columns = windowCells(size.ws_col, std::getenv("COLUMNS"), DEFAULT_COLUMNS);
+    const int rows = windowCells(size.ws_row, std::getenv("LINES"), DEFAULT_ROWS);
+    terminal.geometry = measureWindow(columns, rows, size.ws_xpixel, size.ws_ypixel,
                                       terminal.replies.cellWidth, terminal.replies.cellHeight);
 }
 
@@ -76,6 +84,10 @@ void flushOutput() {
     terminal.output.clear();
     if (!complete) {
         terminal.screen.forget();  // what the window shows is no longer known
+    }
+    // The wait for room took the wake-ups of whatever came meanwhile (a resize above all):
+    // it is acted on now.
+    if (!complete || anySignalWaiting()) {
         serviceSignals();
     }
 }
@@ -87,17 +99,19 @@ void forgetWhatTheWindowShowed() {
 }
 
 void present() {
-    if (terminal.resized) {
-        terminal.resized = false;
-        readWindowSize();
-        terminal.screen.resize(terminal.geometry.columns, terminal.geometry.rows);
-    }
-    // A line being typed stays in view, as a console window follows its cursor; otherwise the
-    // window shows the buffer's top.
-    const int top =
-        terminal.lineMode ? terminal.console.cursorRow() - terminal.screen.rows() + 1 : 0;
-    terminal.output += terminal.screen.present(terminal.console, top);
-    flushOutput();  // nothing at all when nothing changed
+    do {
+        if (terminal.resized) {
+            terminal.resized = false;
+            readWindowSize();
+            terminal.screen.resize(terminal.geometry.columns, terminal.geometry.rows);
+        }
+        // A line being typed stays in view, as a console window follows its cursor; otherwise
+        // the window shows the buffer's top.
+        const int top =
+            terminal.lineMode ? terminal.console.cursorRow() - terminal.screen.rows() + 1 : 0;
+        terminal.output += terminal.screen.present(terminal.console, top);
+        flushOutput();           // nothing at all when nothing changed
+    } while (terminal.resized);  // the window changed size while the frame was being sent
 }
 
 }  // namespace terminal_platform

@@ -14,6 +14,9 @@ constexpr char BLOCK_FALLBACK = '#';
 // Unchanged cells this few between two changed ones are sent again rather than paying for a
 // second cursor move.
 constexpr int JOIN_GAP = 4;
+// After each presentation the hidden cursor waits at the window's top-left: a terminal that
+// keeps the cursor's row in view when its window shrinks then scrolls neither screen.
+constexpr const char PARK_CURSOR[] = "\x1b[H";
 
 bool isSet(const char* value) {
     return value != nullptr && value[0] != '\0';
@@ -22,7 +25,9 @@ bool isSet(const char* value) {
 }  // namespace
 
 std::string cursorTo(int row, int column) {
-    return "\x1b[" + std::to_string(row + 1) + ";" + std::to_string(column + 1) + "H";
+    // The column is left out where it is the first, as it defaults to that.
+    const std::string to = "\x1b[" + std::to_string(row + 1);
+    return column == 0 ? to + "H" : to + ";" + std::to_string(column + 1) + "H";
 }
 
 bool localeIsUtf8(const char* lcAll, const char* lcCtype, const char* lang) {
@@ -128,7 +133,7 @@ std::string TerminalScreen::present(const ConsoleModel& model, int top) {
         }
         known = true;
         shownChanges = model.changes();
-        return out;
+        return out + PARK_CURSOR;
     }
     if (model.changes() == shownChanges) {
         return out;  // not a cell of the model changed since the last presentation
@@ -163,6 +168,9 @@ std::string TerminalScreen::present(const ConsoleModel& model, int top) {
             appendRun(out, model, row, first, end);
             column = end;
         }
+    }
+    if (!out.empty()) {
+        out += PARK_CURSOR;
     }
     return out;
 }

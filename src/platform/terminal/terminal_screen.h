@@ -45,8 +45,8 @@ public:
 
     // The bytes that make the window show `model` from its row `top` on: each run of changed
     // cells placed with one cursor move, colours set where they change; after a resize or
-    // forget(), every cell the window shows, and what lies beyond the model erased. Empty
-    // when nothing changed.
+    // forget(), every cell the window shows, and what lies beyond the model erased; then the
+    // cursor back to the window's top-left. Empty when nothing changed.
     std::string present(const ConsoleModel& model, int top = 0);
 
 private:

@@ -35,10 +35,11 @@ constexpr const char MOUSE_OFF[] = "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l
 constexpr const char KEYBOARD_POP[] = "\x1b[<u";
 constexpr const char ATTRIBUTES_QUERY[] = "\x1b[c";
 constexpr const char LEAVE_SCREEN[] =
-    "\x1b[0m"       // colours reset
-    "\x1b[?7h"      // autowrap on
-    "\x1b[?25h"     // cursor shown
-    "\x1b[?1049l";  // back to the main screen
+    "\x1b[0m"        // colours reset
+    "\x1b[H\x1b[2J"  // what the game drew erased, for a terminal without an alternate screen
+    "\x1b[?7h"       // autowrap on
+    "\x1b[?25h"      // cursor shown
+    "\x1b[?1049l";   // back to the main screen
 // Cancels an escape sequence that discarded output may have left half sent.
 constexpr const char CANCEL[] = "\x18";
 
@@ -58,6 +59,9 @@ volatile std::sig_atomic_t restoreDeadlineSet = 0;
 long long restoreDeadline = 0;
 int wantedKeyboardFlags = 0;
 int outputFd = STDOUT_FILENO;
+// The terminal is the session's controlling one: its Ctrl+C, Ctrl+Z and Ctrl+\ signal. A
+// terminal that controls no session drops those signals, so the keys must come as bytes.
+bool controlling = true;
 
 long long monotonicMs() {
     timespec now{};
@@ -165,9 +169,14 @@ struct termios rawSettings() {
     // No output processing: the program sends "\r\n" itself.
     raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     raw.c_cflag |= CS8;
-    // No echo, no line editing, no Ctrl+V; ISIG stays, so Ctrl+C, Ctrl+Z and Ctrl+\ signal.
+    // No echo, no line editing, no Ctrl+V; ISIG stays, so Ctrl+C, Ctrl+Z and Ctrl+\ signal,
+    // unless no job could be signalled: the keys then come as bytes and act as keys.
     raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN);
-    raw.c_lflag |= ISIG;
+    if (controlling) {
+        raw.c_lflag |= ISIG;
+    } else {
+        raw.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+    }
     // A read returns at once with what has arrived; waiting is done with poll().
     raw.c_cc[VMIN] = 0;
     raw.c_cc[VTIME] = 0;
@@ -282,6 +291,7 @@ bool sessionTake() {
     if (tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
         return true;
     }
+    controlling = tcgetsid(STDIN_FILENO) == getsid(0);
     openOutput();
     std::atexit(restoreAtExit);
     taken = 1;

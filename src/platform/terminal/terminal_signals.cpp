@@ -92,6 +92,8 @@ bool installSignalRecord(void (*crashHandler)(int)) {
     for (int signal = 1; signal < SIGNAL_SLOTS; ++signal) {
         if (isOneOf(signal, CRASH_SIGNALS)) {
             installHandler(signal, crashHandler, static_cast<int>(SA_RESETHAND));
+        } else if (signal == SIGTSTP && inheritedAsIgnored(signal)) {
+            continue;  // a parent that cannot resume a stopped job: Ctrl+Z does nothing
         } else if (isOneOf(signal, JOB_SIGNALS)) {
             installHandler(signal, recordSignal, 0);
         } else if (leftAlone(signal) ||
@@ -132,6 +134,15 @@ bool terminatingSignalWaiting() {
 
 bool signalWaiting(int signal) {
     return signal > 0 && signal < SIGNAL_SLOTS && recorded[signal] != 0;
+}
+
+bool anySignalWaiting() {
+    for (int signal = 1; signal < SIGNAL_SLOTS; ++signal) {
+        if (recorded[signal] != 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int takeRecordedSignal() {

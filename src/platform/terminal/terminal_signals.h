@@ -6,8 +6,8 @@
 // Makes the wake-up pipe, then records every signal whose default would end the process
 // (except crashes, which go to `crashHandler` with their default action back in place) and
 // the job-control signals, and unblocks them. Signals inherited as ignored stay ignored,
-// except the game's ways out (Ctrl+C, SIGTERM, SIGHUP, SIGQUIT). False, with nothing
-// installed, when the pipe cannot be made.
+// SIGTSTP among them, except the game's ways out (Ctrl+C, SIGTERM, SIGHUP, SIGQUIT). False, with
+// nothing installed, when the pipe cannot be made.
 bool installSignalRecord(void (*crashHandler)(int));
 
 // The pipe's read end, or -1 before it exists.
@@ -22,6 +22,10 @@ bool terminatingSignalWaiting();
 
 // True when `signal` has been recorded and not yet taken.
 bool signalWaiting(int signal);
+
+// True when any signal has been recorded and not yet taken, whether or not its wake-up byte
+// is still in the pipe: a wait that drained the pipe leaves the signal to act on.
+bool anySignalWaiting();
 
 // Takes the next recorded signal: those that end the game first, then SIGTSTP, SIGCONT and
 // SIGWINCH; 0 when none is waiting.

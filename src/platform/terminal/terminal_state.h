@@ -36,10 +36,11 @@ struct Terminal {
     bool resized = false;
     std::string output;  // bytes for the terminal, written at the next flush
     Millis lastPause = 0;
-    Millis lastInput = 0;   // when input last came
-    std::string input;      // bytes read but not yet decoded: an unfinished sequence
-    Millis inputSince = 0;  // when that unfinished sequence began
-    std::string typed;      // bytes typed at the prompt after the line that was read
+    Millis lastInput = 0;    // when input last came
+    std::string input;       // bytes read but not yet decoded: an unfinished sequence
+    Millis inputSince = 0;   // when that unfinished sequence began
+    std::string typed;       // bytes typed at the prompt after the line that was read
+    bool lineReady = false;  // a finished line is being handed out to the reads
     KeyTracker keys;
     Replies replies;
     WindowGeometry geometry{120, 40, 8, 16};

@@ -2,6 +2,7 @@
 #include "platform/terminal/virtual_pointer.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -14,6 +15,19 @@ std::int32_t bounded(std::int64_t position) {
 }
 
 }  // namespace
+
+int windowCells(int reported, const char* variable, int fallback) {
+    if (reported > 0) {
+        return reported;
+    }
+    if (variable == nullptr) {
+        return fallback;
+    }
+    char* end = nullptr;
+    const long value = std::strtol(variable, &end, 10);
+    return end != variable && *end == '\0' && value >= 1 && value <= 65535 ? static_cast<int>(value)
+                                                                           : fallback;
+}
 
 WindowGeometry measureWindow(int columns, int rows, int pixelWidth, int pixelHeight,
                              int repliedCellWidth, int repliedCellHeight) {

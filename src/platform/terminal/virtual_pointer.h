@@ -15,6 +15,11 @@ struct WindowGeometry {
     std::int32_t pixelWidth() const { return static_cast<std::int32_t>(columns) * cellWidth; }
 };
 
+// A side of the window in cells: the terminal's report, or where it reports 0 (serial lines,
+// some containers), the environment's `variable` value (COLUMNS, LINES) when it is a number
+// from 1 to 65535, else `fallback`.
+int windowCells(int reported, const char* variable, int fallback);
+
 // The geometry from the terminal's size report (TIOCGWINSZ: cells, and pixels where it knows
 // them), else from the terminal's cell-size reply (0 when none came), else 8 x 16 cells.
 WindowGeometry measureWindow(int columns, int rows, int pixelWidth, int pixelHeight,

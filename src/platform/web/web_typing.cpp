@@ -60,9 +60,13 @@ void webTypeByte(char byte) {
         return;  // nothing reads now: the byte was only a key press
     }
     switch (editor.take(byte, webConsole())) {
-        case LineStatus::Done:
-            finishedLines += editor.line();
+        case LineStatus::Done: {
+            char chunk[256];
+            for (std::size_t count; (count = editor.copyLine(chunk, sizeof chunk)) > 0;) {
+                finishedLines.append(chunk, count);
+            }
             break;
+        }
         case LineStatus::EndOfInput:
             inputEnded = true;
             break;

@@ -16,6 +16,16 @@ struct Typed {
     int column;          // where the text cursor ends
 };
 
+// The finished line, copied out in small pieces as a stream's reads take it.
+std::string handedOut(LineEditor& editor) {
+    std::string line;
+    char piece[7];
+    for (std::size_t count; (count = editor.copyLine(piece, sizeof piece)) > 0;) {
+        line.append(piece, count);
+    }
+    return line;
+}
+
 Typed type(const std::string& keys) {
     ConsoleModel model(12, 2);
     model.writeText("W? ", 3);
@@ -24,7 +34,7 @@ Typed type(const std::string& keys) {
     for (const char key : keys) {
         typed.last = editor.take(key, model);
         if (typed.last == LineStatus::Done) {
-            typed.line = editor.line();
+            typed.line = handedOut(editor);
         }
     }
     typed.screen = model.rowText(0);
@@ -53,8 +63,13 @@ TEST(LineEditing, KeysEditTheLineAndItsEcho) {
         {"Ctrl+D after text hands it over as it is", "12\x04", "12", LineStatus::Done, "W? 12", 5},
         {"arrow keys and other sequences are not typed", "1\033[A\033OB\033[1;5C2", "",
          LineStatus::Editing, "W? 12", 5},
-        {"control bytes and non-ASCII bytes are dropped", "1\001\007\303\2512", "",
-         LineStatus::Editing, "W? 12", 5},
+        {"control bytes are dropped", "1\001\0072", "", LineStatus::Editing, "W? 12", 5},
+        {"non-ASCII characters are kept, each echoed as one cell", "\331\250\331\240\r",
+         "\331\250\331\240\n", LineStatus::Done, "W? ??", 0},
+        {"Backspace takes a whole non-ASCII character back", "8\303\251\177\r", "8\n",
+         LineStatus::Done, "W? 8", 0},
+        {"the wall byte typed is no wall on the screen", "\333\r", "\333\n", LineStatus::Done,
+         "W? ?", 0},
     };
     for (const Case& c : cases) {
         const Typed typed = type(c.keys);
@@ -65,17 +80,19 @@ TEST(LineEditing, KeysEditTheLineAndItsEcho) {
     }
 }
 
-TEST(LineEditing, ALineIsBoundedAndTheNextOneStartsAfresh) {
+TEST(LineEditing, ALineOfTooManyRunsIsCutThereAndTheNextOneStartsAfresh) {
     ConsoleModel model(600, 3);
     LineEditor editor;
-    for (int i = 0; i < 700; ++i) {
-        editor.take('7', model);
+    for (std::size_t i = 0; i < LineEditor::MAX_RUNS + 20; ++i) {
+        editor.take(i % 2 == 0 ? '1' : '2', model);
     }
     ASSERT_EQ(editor.take('\r', model), LineStatus::Done);
-    EXPECT_EQ(editor.line(), std::string(LineEditor::MAX_LINE, '7') + "\n");
+    const std::string cut = handedOut(editor);
+    EXPECT_EQ(cut, cut.substr(0, LineEditor::MAX_RUNS) + "\n");  // the line end is kept
+    EXPECT_EQ(cut.size(), LineEditor::MAX_RUNS + 1);
     editor.take('5', model);
     ASSERT_EQ(editor.take('\r', model), LineStatus::Done);
-    EXPECT_EQ(editor.line(), "5\n");
+    EXPECT_EQ(handedOut(editor), "5\n");
 }
 
 }  // namespace

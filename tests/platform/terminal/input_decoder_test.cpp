@@ -36,6 +36,7 @@ std::string describe(const InputEvent& e) {
             break;
         case InputKind::Mouse:
         case InputKind::CellSize:
+        case InputKind::TextAreaSize:
             text += " " + std::to_string(e.x) + "," + std::to_string(e.y);
             break;
         case InputKind::KeyboardFlags:
@@ -146,6 +147,9 @@ TEST(CtrlC, AsByteAndAsKeyboardProtocolSequence) {
         {"Ctrl+Z byte and sequence",
          "\x1a" + ESC + "[122;5u",
          {other(InputKind::Suspend), other(InputKind::Suspend)}},
+        {"Ctrl+\\ byte and sequence",
+         "\x1c" + ESC + "[92;5u",
+         {other(InputKind::Quit), other(InputKind::Quit)}},
     });
 }
 
@@ -174,9 +178,10 @@ TEST(StartUpReplies, AbsorbedAndNeverTakenForKeys) {
         {"pixel mouse unknown", ESC + "[?1016;0$y", {other(InputKind::PixelMouseMode, 0)}},
         {"other mode report", ESC + "[?2004;2$y", {}},
         {"cell size", ESC + "[6;17;9t", {other(InputKind::CellSize, 0, 9, 17)}},
-        {"window pixels ignored", ESC + "[4;680;1080t", {}},
-        {"cell sizes of zero or beyond any font ignored",
-         ESC + "[6;0;9t" + ESC + "[6;17;5000t" + ESC + "[6;-16;8t",
+        {"text area in pixels", ESC + "[4;456;800t", {other(InputKind::TextAreaSize, 0, 800, 456)}},
+        {"sizes of zero or beyond any font or window ignored",
+         ESC + "[6;0;9t" + ESC + "[6;17;5000t" + ESC + "[6;-16;8t" + ESC + "[4;0;800t" + ESC +
+             "[4;456;2000000t",
          {}},
         {"secondary attributes", ESC + "[>41;371;0c", {}},
         {"string reply ended by ST", ESC + "P>|kitty(0.26)" + ESC + "\\", {}},

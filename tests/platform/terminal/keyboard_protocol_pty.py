@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Plays a terminal that speaks the progressive keyboard protocol and SGR-pixel mouse to the
-game over a pseudo-terminal: answers its start-up queries, visits the settings screen, sends
-press and release events and pixel motion, quits with the protocol's Ctrl+C and checks what the game left behind.
+"""Plays a terminal that speaks the progressive keyboard protocol to the game over a
+pseudo-terminal: answers its start-up queries, visits the settings screen, sends press and
+release events and mouse motion in cells, quits with the protocol's Ctrl+C and checks what the
+game left behind. Like some real terminals it tells its size in pixels only when asked for the
+text area: no pixels in the size report, no answer to the cell-size query.
 
 Usage: keyboard_protocol_pty.py PATH/TO/mazecast
 """
@@ -17,9 +19,10 @@ import fcntl
 from pty_screen import PtyScreen, ScreenGrid
 
 STATUS = re.compile(r"X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+)")
-PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
-# Flags 0 in force, pixel mouse set, 10 x 20 cells, then the device attributes.
-PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
+PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c"
+# Flags 0 in force, no pixel mouse, a text area of 1200 x 800 pixels (10 x 20 cells), then the
+# device attributes.
+PROBE_REPLY = b"\x1b[?0u\x1b[?1016;0$y\x1b[4;800;1200t\x1b[?62;22c"
 PUSH = b"\x1b[>11u"
 CONFIRM = b"\x1b[?u\x1b[c"
 CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
@@ -32,7 +35,7 @@ WALL_X = 10.75  # the furthest a player walks back along demo 1's row 6
 class Terminal(PtyScreen):
     def __init__(self, program):
         self.master, slave = os.openpty()
-        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 1200, 800))
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 0, 0))
         self.before = termios.tcgetattr(slave)
         self.slave = slave
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-kitty",
@@ -149,11 +152,18 @@ def main():
         term.read(0.5)
         check("S release stops the player", walked is not None and term.status() == walked)
 
-        # Pixel reports: the first anchors, 50 pixels to the right turn 5 degrees.
-        term.send(b"\x1b[<35;600;300M")
+        # A tap quicker than a frame, its press and release in one read, still steps once.
+        term.send(b"\x1b[119u\x1b[119;1:3u")
+        tapped = term.settle(term.status)
+        check("a W tap within one frame steps (X=%s)" % (tapped,),
+              tapped is not None and tapped[0] < walked[0])
+
+        # Cell reports: the first anchors, 5 cells to the right are 50 pixels of the text
+        # area's 10-pixel cells and turn 5 degrees.
+        term.send(b"\x1b[<35;60;15M")
         term.read(0.1)
-        term.send(b"\x1b[<35;650;300M")
-        check("pixel mouse motion turns 0.1 degree a pixel",
+        term.send(b"\x1b[<35;65;15M")
+        check("mouse motion turns 0.1 degree a pixel of the text area's cells",
               term.wait_until(lambda: term.status() is not None
                               and term.status()[2] == 185.0, 2.0))
 

@@ -34,6 +34,22 @@ TEST(WindowGeometry, CellSizeFromPixelsThenReplyThenDefault) {
     }
 }
 
+TEST(WindowGeometry, AWindowOfNoSizeFallsBackToTheEnvironmentThenEightyByTwentyFour) {
+    struct Case {
+        int reported;
+        const char* variable;
+        int cells;
+    };
+    const std::vector<Case> cases{
+        {120, "200", 120}, {0, "132", 132}, {0, nullptr, 80}, {0, "", 80},
+        {0, "0", 80},      {0, "-5", 80},   {0, "99999", 80}, {0, "80x", 80},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(windowCells(c.reported, c.variable, 80), c.cells)
+            << c.reported << " " << (c.variable != nullptr ? c.variable : "unset");
+    }
+}
+
 TEST(VirtualPointer, FirstReportAnchorsLaterOnesMove) {
     VirtualPointer pointer(500, 300);
     pointer.report(40, 10);  // where the real pointer happens to be says nothing of motion

@@ -10,7 +10,7 @@ class ScreenGrid:
     """The cells a terminal window shows for a byte stream, as far as the game's output needs:
     cursor moves (CSI H), erasing (CSI K and J), the alternate screen (which starts blank) and
     UTF-8 text with autowrap off. Other sequences are skipped. Rows and columns past
-    `limit` are not kept."""
+    `limit` are not kept: a window larger than that is the top-left part of one."""
 
     def __init__(self, rows, columns, limit=600):
         self.rows = min(rows, limit)
@@ -21,7 +21,7 @@ class ScreenGrid:
         self.pending = b""
 
     def _put(self, char):
-        if self.row < self.rows and self.column < self.columns:
+        if self.row < self.rows and self.column < self.columns:  # a window of no cells
             self.cells[self.row][self.column] = char
         self.column = min(self.column + 1, self.columns - 1)
 
@@ -32,9 +32,10 @@ class ScreenGrid:
 
     def _sequence(self, params, final):
         numbers = [int(p) if p.isdigit() else 0 for p in params.split(b";")] if params else []
-        if final in b"Hf":
-            self.row = max((numbers[0] if numbers else 1) - 1, 0)
-            self.column = max((numbers[1] if len(numbers) > 1 else 1) - 1, 0)
+        if final in b"Hf":  # a move past the window stops at its edge, as in a terminal
+            self.row = max(min((numbers[0] if numbers else 1) - 1, self.rows - 1), 0)
+            self.column = max(min((numbers[1] if len(numbers) > 1 else 1) - 1,
+                                  self.columns - 1), 0)
         elif final == ord("K"):
             self._erase(self.row, self.column, self.columns)
         elif final == ord("J"):

@@ -24,7 +24,7 @@ import time
 
 from pty_screen import PtyScreen, ScreenGrid
 
-PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[c"
+PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c"
 PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
 CONFIRM = b"\x1b[?u\x1b[c"
 CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
@@ -72,10 +72,12 @@ class TerminalModel:
 class Game(PtyScreen):
     """The game under a keeper. Options: `size` (rows, columns) of the window; `background`:
     the game starts without the terminal, as `mazecast &` would; `blocked`: signals blocked in
-    the mask it inherits; `files`: its limit of open files."""
+    the mask it inherits; `ignored`: signals it inherits as ignored; `files`: its limit of open
+    files; `controlling`: False leaves the terminal the controlling one of no session, as some
+    launchers do."""
 
     def __init__(self, program, keeper_ignores_hangup=False, size=(40, 120), background=False,
-                 blocked=(), files=None):
+                 blocked=(), ignored=(), files=None, controlling=True):
         self.keeper_ignores_hangup = keeper_ignores_hangup
         self.master, self.slave = os.openpty()
         rows, columns = size
@@ -94,7 +96,8 @@ class Game(PtyScreen):
             os.close(report_read)
             os.close(self.commands)
             self._keep(program, report_write, command_read,
-                       dict(background=background, blocked=blocked, files=files))
+                       dict(background=background, blocked=blocked, ignored=ignored,
+                            files=files, controlling=controlling))
         os.close(report_write)
         os.close(command_read)
         self.reports = os.fdopen(report_read, "rb", buffering=0)
@@ -110,16 +113,19 @@ class Game(PtyScreen):
             if self.keeper_ignores_hangup:
                 signal.signal(signal.SIGHUP, signal.SIG_IGN)
             os.setsid()
-            fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+            if options["controlling"]:
+                fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
             signal.signal(signal.SIGTTOU, signal.SIG_IGN)  # it hands the terminal around
             game = os.fork()
             if game == 0:
                 os.setpgid(0, 0)
-                if not options["background"]:
+                if not options["background"] and options["controlling"]:
                     os.tcsetpgrp(self.slave, os.getpid())
                 # As a shell starts a job: Python ignores SIGPIPE and SIGXFSZ for itself.
                 for number in (signal.SIGTTOU, signal.SIGPIPE, signal.SIGXFSZ, signal.SIGINT):
                     signal.signal(number, signal.SIG_DFL)
+                for number in options["ignored"]:
+                    signal.signal(number, signal.SIG_IGN)
                 resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
                 if options["files"] is not None:
                     resource.setrlimit(resource.RLIMIT_NOFILE, (options["files"],) * 2)
@@ -202,6 +208,19 @@ class Game(PtyScreen):
             if len(self.output) == before:
                 return
 
+    def type_long(self, data):
+        """Types `data` however long, reading the echo meanwhile so neither side blocks."""
+        while data:
+            readable, writable, _ = select.select([self.master], [self.master], [], 1.0)
+            if writable:
+                data = data[os.write(self.master, data[:1024]):]
+            if readable:
+                self.read(0.001)
+
+    def resize(self, rows, columns):
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ,
+                    struct.pack("HHHH", rows, columns, columns * 10, rows * 20))
+
     def unread_input(self):
         count = fcntl.ioctl(self.slave, termios.FIONREAD, b"\0\0\0\0")
         return struct.unpack("i", count)[0]
@@ -265,6 +284,18 @@ class Game(PtyScreen):
         while time.monotonic() < deadline:
             _, writable, _ = select.select([], [self.slave], [], 0)
             if not writable:
+                return True
+            time.sleep(0.05)
+        return False
+
+    def blocked_writing(self, seconds=20.0):
+        """Waits until the game waits for room to write: in a poll() of three descriptors
+        (output, signals, input) with no time limit, which only its writer makes."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            with open("/proc/%d/syscall" % self.pid) as call:
+                fields = call.read().split()
+            if len(fields) > 3 and fields[0] in ("7", "271") and int(fields[2], 16) == 3:
                 return True
             time.sleep(0.05)
         return False
@@ -353,6 +384,14 @@ def check_restored(results, way, game, since=0):
     results.check(way + ": unread input discarded", game.unread_input() == 0)
 
 
+def check_interrupt_ends(results, way, game, ctrl_c):
+    """Ctrl+C, sent as `ctrl_c`, ends the game by SIGINT with the terminal restored."""
+    game.send(ctrl_c)
+    ended = game.wait_report("signal")
+    results.check("%s: Ctrl+C ends it (%s)" % (way, ended), ended == "signal %d" % signal.SIGINT)
+    check_restored(results, way, game)
+
+
 # Each way out: its name, the game's options, what is done while the game is stopped, and how
 # the game must end. Every signal whose default ends the process gets the restore first; so
 # does Ctrl+C when the parent left the signals the game relies on blocked.
@@ -369,6 +408,10 @@ WAYS_OUT = [
      [b"\x03", UNREAD], "signal %d" % signal.SIGINT),
     ("SIGTERM with signals blocked by the parent", {"blocked": BLOCKED_BY_PARENT},
      [UNREAD, signal.SIGTERM], "signal %d" % signal.SIGTERM),
+    ("Ctrl+C on a terminal that controls no session", {"controlling": False},
+     [b"\x03", UNREAD], "signal %d" % signal.SIGINT),
+    ("Ctrl+\\ on a terminal that controls no session", {"controlling": False},
+     [b"\x1c", UNREAD], "signal %d" % signal.SIGQUIT),
 ] + [
     (signal.Signals(number).name if number in signal.Signals._value2member_map_
      else "SIGRTMIN+3", {}, [UNREAD, number], "signal %d" % number)
@@ -452,6 +495,27 @@ def run_background(program, results):
             game.close()
 
 
+def run_suspend_ignored(program, results):
+    """Started with SIGTSTP ignored (a parent that could not resume it), Ctrl+Z as the signal
+    and in the protocol's encoding does nothing: the game neither stops nor lets go."""
+    way = "Ctrl+Z with SIGTSTP ignored"
+    game = Game(program, ignored=(signal.SIGTSTP,))
+    try:
+        if not results.check(way + ": demo running", game.start_demo()):
+            return
+        mark = len(game.output)
+        game.send(b"\x1a\x1b[122;5u")
+        game.wait_idle()
+        game.send(b"\x1b[119u\x1b[119;1:3u")
+        results.check(way + ": the game plays on",
+                      game.wait_for_line(0, "X:5.750000")
+                      and not any(e.startswith("stopped") for e in game.events)
+                      and b"\x1b[?1049l" not in game.output[mark:])
+        check_interrupt_ends(results, way, game, b"\x03")
+    finally:
+        game.close()
+
+
 def run_suspend_then_bg(program, results):
     """Ctrl+Z, then `bg`: the game does not take the terminal from the background; `fg` then
     takes it again and repaints."""
@@ -514,6 +578,26 @@ def run_settings_prompt(program, results):
                       game.wait_for(b"Set resolution: 80x25", 5.0, mark))
 
 
+def run_settings_input(program, results):
+    """Lines at the prompt are judged whole: non-ASCII digits are echoed and are no number, and
+    leading zeros, however many, are zeros."""
+    way = "typed lines at the prompt"
+    with at_width_prompt(program, results, way) as game:
+        if game is None:
+            return
+        mark = len(game.output)
+        game.send("\u0668\u0660\r".encode())
+        results.check(way + ": non-ASCII digits are echoed and answered",
+                      game.wait_for(b"Invalid width", 5.0, mark)
+                      and game.grid.line(2).startswith("Width? ??"))
+        game.type_long(b"0" * 509 + b"12\r")
+        results.check(way + ": 509 zeros then 12 is 12",
+                      game.wait_for(b"Set width: 12", 10.0, mark))
+        game.type_long(b"0" * 99998 + b"25\r")
+        results.check(way + ": 99,998 zeros then 25 is 25",
+                      game.wait_for(b"Set resolution: 12x25", 30.0, mark))
+
+
 def run_continue_while_typing(program, results):
     """A continue that follows no stop discards nothing that was typed."""
     way = "a continue without a stop while typing"
@@ -544,6 +628,15 @@ def run_type_ahead(program, results):
         game.close()
 
 
+def turned_until_stalled(results, way, game, stalled):
+    """Starts the demo and holds the Left arrow, so that a frame is drawn every 40 ms, until
+    `stalled()` says the output no longer flows (the pty is not read)."""
+    if not results.check(way + ": demo running", game.start_demo()):
+        return False
+    game.send(b"\x1b[1;1:1D")
+    return results.check(way + ": output stalled", stalled())
+
+
 def run_stalled(program, results):
     """The terminal stops reading while a demo turns (a held Left arrow draws a new frame every
     40 ms): a way out still ends the game within a second, and the terminal is restored once
@@ -568,10 +661,7 @@ def run_stalled(program, results):
         way = name + " while output is stalled"
         game = Game(program)
         try:
-            if not results.check(way + ": demo running", game.start_demo()):
-                continue
-            game.send(b"\x1b[1;1:1D")
-            if not results.check(way + ": output stalled", game.output_stalled()):
+            if not turned_until_stalled(results, way, game, game.output_stalled):
                 continue
             if before is not None:
                 before(game)
@@ -589,6 +679,69 @@ def run_stalled(program, results):
             game.close()
 
 
+def run_resize_while_stalled(program, results):
+    """The window shrinks while the game waits for a terminal that does not read: once output
+    flows again the game shows the frame laid out for the new size, as a repaint does."""
+    way = "a resize while output is stalled"
+    game = Game(program)
+    try:
+        if not turned_until_stalled(results, way, game, game.blocked_writing):
+            return
+        mark = len(game.output)
+        game.resize(24, 80)
+        game.wait_idle()
+        game.send(b"\x1b[1;1:3D")
+        game.wait_idle()
+        game.drain()
+        after_stall = ScreenGrid(24, 80)
+        after_stall.feed(game.output[mark:])
+        # A resize that nothing holds up repaints the whole window for the size it has.
+        wiggle = len(game.output)
+        game.resize(24, 81)
+        game.wait_for(b"\x1b[24H", 5.0, wiggle)
+        game.resize(24, 80)
+        game.wait_idle()
+        game.drain()
+        repainted = ScreenGrid(24, 80)
+        repainted.feed(game.output[mark:])
+        results.check(way + ": the window shows the frame at the new size",
+                      after_stall.text() == repainted.text()
+                      and repainted.line(0).startswith("X:"))
+    finally:
+        game.close()
+
+
+def run_out_of_memory(program, results):
+    """No memory for the frame the settings chose: the terminal is given back, then one line
+    says what failed, and the game exits with a failure status."""
+    way = "out of memory for a 512 x 512 frame"
+    if sanitized(program):
+        print("skipped: %s: the program is built with sanitizers" % way)
+        return
+    with at_width_prompt(program, results, way) as game:
+        if game is None:
+            return
+        game.send(b"512\r")
+        game.wait_for_line(3, "Set width: 512")
+        with open("/proc/%d/status" % game.pid) as status:
+            kib = int(next(line for line in status if line.startswith("VmSize")).split()[1])
+        resource.prlimit(game.pid, resource.RLIMIT_AS, ((kib + 64) * 1024, resource.RLIM_INFINITY))
+        mark = len(game.output)
+        game.send(b"512\r")
+        ended = game.wait_report("exit")
+        results.check("%s: exit status 1 (%s)" % (way, ended), ended == "exit 1")
+        line = b"mazecast: stopped: out of memory\r\n"
+        results.check(way + ": one line saying so, after the restore",
+                      game.output[mark:].endswith(b"\x1b[?1049l" + line))
+        game.output = game.output[:-len(line)]  # the main screen's only new text
+        check_restored(results, way, game)
+
+
+def sanitized(program):
+    with open(program, "rb") as binary:
+        return b"__ubsan_handle" in binary.read()
+
+
 def run_limits(program, results):
     """A window of 65535 x 65535 cells is clipped, never stored; with no file descriptor left
     for its wake-up pipe the game refuses to start before touching the terminal."""
@@ -601,20 +754,27 @@ def run_limits(program, results):
             with open("/proc/%d/status" % game.pid) as status:
                 kib = int(next(line for line in status if line.startswith("VmRSS")).split()[1])
             results.check("%s: memory bounded (%d KiB)" % (way, kib), kib < 64 * 1024)
-            game.send(b"\x1b[99;5u")
-            ended = game.wait_report("signal")
-            results.check("%s: Ctrl+C ends it (%s)" % (way, ended),
-                          ended == "signal %d" % signal.SIGINT)
-            check_restored(results, way, game)
+            check_interrupt_ends(results, way, game, b"\x1b[99;5u")
+    finally:
+        game.close()
+
+    way = "a window that reports 0 x 0 cells"
+    game = Game(program, size=(0, 0))
+    try:
+        shown = game.start_menu()
+        classic = ScreenGrid(24, 80)
+        classic.feed(game.output)
+        results.check(way + ": the menu laid out on 80 x 24",
+                      shown and classic.line(0) == "Run DEMO 1  <--"
+                      and classic.line(6) == "Settings")
     finally:
         game.close()
 
     way = "no file descriptor for the wake-up pipe"
-    with open(program, "rb") as binary:
-        if b"__ubsan_handle" in binary.read():
-            # The sanitizers' own checks need descriptors (a pipe to probe memory with).
-            print("skipped: %s: the program is built with sanitizers" % way)
-            return
+    if sanitized(program):
+        # The sanitizers' own checks need descriptors (a pipe to probe memory with).
+        print("skipped: %s: the program is built with sanitizers" % way)
+        return
     game = Game(program, files=4)
     try:
         ended = game.wait_report("exit")
@@ -651,12 +811,16 @@ def main():
     for way, options, actions, ending in WAYS_OUT:
         run_way_out(program, results, way, options, actions, ending)
     run_suspend(program, results)
+    run_suspend_ignored(program, results)
     run_suspend_then_bg(program, results)
     run_background(program, results)
     run_settings_prompt(program, results)
+    run_settings_input(program, results)
     run_continue_while_typing(program, results)
     run_type_ahead(program, results)
     run_stalled(program, results)
+    run_resize_while_stalled(program, results)
+    run_out_of_memory(program, results)
     run_limits(program, results)
     run_terminal_gone(program, results)
     print("%d passed, %d failed" % (results.passed, results.failed))

@@ -307,5 +307,19 @@ check "fg: the game takes the terminal and shows the menu" wait_for 'Run DEMO 1 
 send_bytes '\x03'
 expect_restored "started with &, fg, Ctrl+C" 130
 
+# A terminal without an alternate screen: the game draws over the shell's screen, and on the
+# way out leaves it blank in the terminal's own colours, with nothing of the frame on it.
+tmx set-window-option -g alternate-screen off
+start_game
+send_bytes '\r'
+wait_for '^X:6\.000000'
+send_bytes '\x03'
+wait_for_file "$work/status"
+check "no alternate screen: exit status 130" grep -qx "status=130" "$work/status"
+frame_left() { tmx capture-pane -p -e | grep -Eq "█|46m"; }
+frame_gone() { ! frame_left; }
+check "no alternate screen: no wall and no colour of the frame left" wait_until 5 frame_gone
+tmx set-window-option -g alternate-screen on
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -124,6 +124,7 @@ trap true INT
 echo $? >"$work/status"
 stty -g >"$work/stty.after"
 modes >"$work/modes.after"
+printf '\033[i'  # the main screen to the terminal's printer command, where it has one
 echo "the shell's text after the game"
 sleep 60
 EOF

@@ -34,6 +34,7 @@ start_xvfb 1280x800x24
 # No window manager: the keyboard goes to the window under the pointer, which starts on it.
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" LANG=C.UTF-8 \
     xterm -geometry 120x40+0+0 -fa Monospace -fs 10 -l -lf "$work/log" \
+    -xrm "XTerm*printerCommand: cat > $work/main-screen" -xrm 'XTerm*printAttributes: 0' \
     -e bash "$work/inside.sh" "$work" "$program" &
 terminal_pid=$!
 xdotool mousemove 400 300
@@ -91,6 +92,18 @@ xdotool keyup Left
 settle angle
 echo "  (turned $(turned_since "$after_right") degrees)"
 
+# xterm keeps the cursor's row in view when its window shrinks, on both screens: shrunk and
+# grown back while the game runs, the shell's text on the main screen must stay where it was.
+log_size() { stat -c %s "$work/log"; }
+log_grew() { (($(log_size) > $1)); }
+window=$(xdotool search --pid "$terminal_pid" | head -n 1)
+before=$(log_size)
+xdotool windowsize --usehints "$window" 71 23
+check "a shrunk window is repainted" wait_until 5 log_grew "$before"
+before=$(log_size)
+xdotool windowsize --usehints "$window" 120 40
+check "a window grown back is repainted" wait_until 5 log_grew "$before"
+
 xdotool key ctrl+c
 wait_file "$work/status" 5
 check "Ctrl+C ends the game by SIGINT" grep -qx 130 "$work/status"
@@ -98,6 +111,9 @@ wait_file "$work/modes.after" 5
 check "terminal settings (stty) as before" same "$work/stty.before" "$work/stty.after"
 check "mouse, screen, cursor and autowrap modes as before" \
     same "$work/modes.before" "$work/modes.after"
+wait_file "$work/main-screen" 5
+check "the shell's text is on the main screen where it was" \
+    grep -qx "the shell's text before the game *" "$work/main-screen"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
