@@ -14,6 +14,8 @@
 #include "screen/frame_buffer.h"
 #include "world/world.h"
 
+using namespace terminal_platform;
+
 namespace {
 
 int devNull() {

@@ -11,6 +11,8 @@
 
 #include "platform/terminal/terminal_input_decoder.h"
 
+using namespace terminal_platform;
+
 namespace {
 
 constexpr std::size_t MOST_CUT_LENGTHS = 8;

@@ -1,7 +1,8 @@
 // The services the game needs from the machine it runs on: console text and rows, key states,
-// the desktop cursor, sleeping and the standard streams. Every platform file defines all of
-// them; each executable links exactly one platform, so a missing or doubled definition is a
-// link error. Results the game never looks at are still returned, for callers that want them.
+// the desktop cursor, sleeping and the standard streams. Each platform (one folder under
+// src/platform/, its files together) defines all of them; each executable links exactly one
+// platform, so a missing or doubled definition is a link error. Results the game never looks
+// at are still returned, for callers that want them.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +28,7 @@ constexpr int KEY_D = 0x44;
 constexpr int KEY_S = 0x53;
 constexpr int KEY_W = 0x57;
 
-// Short name of this platform ("headless", "terminal", "windows-console").
+// Short name of this platform ("headless", "terminal", "windows-console", "web").
 const char* platformName();
 
 // The console's output handle; valid for the whole run.

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace terminal_platform {
+
 namespace {
 
 constexpr int NUMBER_LIMIT = 100000000;  // keeps parameter arithmetic far from overflow
@@ -72,3 +74,5 @@ ControlSequence splitControlSequence(std::string_view body, char final) {
     }
     return seq;
 }
+
+}  // namespace terminal_platform

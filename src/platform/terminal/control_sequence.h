@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace terminal_platform {
+
 struct ControlSequence {
     char prefix = 0;  // one of < = > ? when the parameters start with it
     // ';'-separated fields of ':'-separated values; a value left out is stored as MISSING.
@@ -22,3 +24,5 @@ struct ControlSequence {
 // Splits `body`, the bytes between "ESC [" and the final byte. Numbers may be negative (as in
 // pixel mouse reports); stray characters end a number; huge numbers are capped.
 ControlSequence splitControlSequence(std::string_view body, char final);
+
+}  // namespace terminal_platform

@@ -2,12 +2,9 @@
 // does not report releases.
 #include "platform/terminal/key_tracker.h"
 
-namespace {
+#include "platform/console/key_state.h"
 
-constexpr std::uint16_t HELD_BIT = 0x8000U;
-constexpr std::uint16_t WENT_DOWN_BIT = 0x0001U;
-
-}  // namespace
+namespace terminal_platform {
 
 KeyTracker::KeyRecord& KeyTracker::recordFor(TermKey key) {
     return records[static_cast<std::size_t>(key) - static_cast<std::size_t>(TermKey::Enter)];
@@ -74,19 +71,15 @@ bool KeyTracker::held(TermKey key, Millis now) const {
 
 std::int16_t KeyTracker::query(TermKey key, Millis now) {
     KeyRecord& record = recordFor(key);
-    std::uint16_t state = 0;
+    const bool pressed = record.wentDown;
+    record.wentDown = false;
     // A press that came and went since the last query still counts as held once, so a tap
     // quicker than a frame moves the player as a longer one does.
-    if (held(key, now) || record.wentDown) {
-        state |= HELD_BIT;
-    }
-    if (record.wentDown) {
-        state |= WENT_DOWN_BIT;
-    }
-    record.wentDown = false;
-    return static_cast<std::int16_t>(state);
+    return keyStateWord(held(key, now) || pressed, pressed);
 }
 
 void KeyTracker::releaseAll() {
     records.fill(KeyRecord{});
 }
+
+}  // namespace terminal_platform

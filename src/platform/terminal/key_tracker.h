@@ -7,6 +7,8 @@
 
 #include "platform/terminal/terminal_input_decoder.h"
 
+namespace terminal_platform {
+
 // Milliseconds on a clock that only moves forward.
 using Millis = std::int64_t;
 
@@ -56,3 +58,5 @@ private:
     std::array<KeyRecord, KEY_COUNT> records{};
     bool exactEvents = false;
 };
+
+}  // namespace terminal_platform

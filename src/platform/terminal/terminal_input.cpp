@@ -1,7 +1,7 @@
-// The terminal platform's input: waiting for bytes and signals, decoding them into keys, pointer
-// motion and replies, and the start-up probe of what the terminal can do.
+// Reading the terminal: the wait, the bytes, and what the decoded events do.
+#include "platform/terminal/terminal_input.h"
+
 #include <poll.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,8 +9,9 @@
 #include <csignal>
 #include <vector>
 
+#include "platform/terminal/job_control.h"
 #include "platform/terminal/terminal_input_decoder.h"
-#include "platform/terminal/terminal_session.h"
+#include "platform/terminal/terminal_presentation.h"
 #include "platform/terminal/terminal_signals.h"
 #include "platform/terminal/terminal_state.h"
 
@@ -18,71 +19,9 @@ namespace terminal_platform {
 
 namespace {
 
-constexpr Millis PROBE_TIMEOUT_MS = 1000;   // a terminal that answers nothing by then never will
 constexpr Millis UNFINISHED_INPUT_MS = 50;  // a sequence's tail comes at once or not at all
-constexpr int KEYBOARD_FLAGS = 1 | 2 | 8;   // disambiguate, event types, every key as a sequence
-// The keyboard protocol's flags, the SGR-pixel mouse mode, the cell size and the text area
-// in pixels (for terminals that know their pixels but not their cells), then the primary
-// device attributes, which every terminal answers, so its reply closes the probe.
-constexpr char PROBE_QUERIES[] = "\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c";
-constexpr char CONFIRM_QUERIES[] = "\x1b[?u\x1b[c";
 
-}  // namespace
-
-Millis now() {
-    struct timespec time {};
-    clock_gettime(CLOCK_MONOTONIC, &time);
-    return static_cast<Millis>(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
-}
-
-[[noreturn]] static void quit(int signal) {
-    terminal.output.clear();
-    sessionDieBy(signal);
-}
-
-void quitByWaitingSignal() {
-    const int signal = sessionNextSignal();
-    quit(signal != 0 ? signal : SIGTERM);
-}
-
-void regainTerminal() {
-    if (!sessionWaitForForeground()) {
-        quitByWaitingSignal();
-    }
-    sessionRetake();
-    forgetWhatTheWindowShowed();
-}
-
-void serviceSignals() {
-    for (int signal = sessionNextSignal(); signal != 0; signal = sessionNextSignal()) {
-        switch (signal) {
-            case SIGTSTP:
-                terminal.output.clear();
-                if (!sessionSuspend()) {
-                    quitByWaitingSignal();
-                }
-                forgetWhatTheWindowShowed();
-                break;
-            case SIGCONT:
-                // Only a real stop, after which somebody else had the terminal, calls for
-                // taking it again; a continue alone changes nothing and discards nothing.
-                if (!sessionInForeground()) {
-                    regainTerminal();
-                } else if (sessionTerminalChanged()) {
-                    sessionRetake();
-                    forgetWhatTheWindowShowed();
-                }
-                break;
-            case SIGWINCH:
-                terminal.resized = true;
-                break;
-            default:
-                quit(signal);
-        }
-    }
-}
-
-static void handleEvent(const InputEvent& event) {
+void handleEvent(const InputEvent& event) {
     Replies& replies = terminal.replies;
     switch (event.kind) {
         case InputKind::Key:
@@ -132,7 +71,7 @@ static void handleEvent(const InputEvent& event) {
     }
 }
 
-static void decodeInput(bool final) {
+void decodeInput(bool final) {
     std::vector<InputEvent> events;
     const std::size_t used = decodeTerminalInput(terminal.input, final, events);
     terminal.input.erase(0, used);
@@ -146,12 +85,18 @@ static void decodeInput(bool final) {
     }
 }
 
+}  // namespace
+
 void takeInput(short events) {
     if ((events & POLLIN) != 0) {
         char bytes[1024];
-        const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
+        const ssize_t count = read(terminal.inputFd, bytes, sizeof bytes);
         if (count > 0) {
             terminal.lastInput = now();
+            if (terminal.lineMode) {
+                terminal.typed.append(bytes, static_cast<std::size_t>(count));
+                return;  // typed lines are the line reader's, not the decoder's
+            }
             terminal.input.append(bytes, static_cast<std::size_t>(count));
             decodeInput(false);
         } else if ((count < 0 && errno == EIO) || (events & POLLHUP) != 0) {
@@ -165,7 +110,8 @@ void takeInput(short events) {
 void pump(int timeoutMs) {
     if (!terminal.input.empty()) {
         const Millis tailDue = terminal.inputSince + UNFINISHED_INPUT_MS - now();
-        timeoutMs = static_cast<int>(std::clamp<Millis>(tailDue, 0, timeoutMs));
+        timeoutMs = static_cast<int>(
+            std::clamp<Millis>(tailDue, 0, timeoutMs < 0 ? UNFINISHED_INPUT_MS : timeoutMs));
     }
     // A signal recorded during another wait (the writer's, the background's) whose wake-up
     // that wait took is acted on now, not at some later signal.
@@ -173,7 +119,7 @@ void pump(int timeoutMs) {
         serviceSignals();
         timeoutMs = 0;
     }
-    struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {sessionSignalFd(), POLLIN, 0}};
+    struct pollfd fds[2] = {{terminal.inputFd, POLLIN, 0}, {signalWakeFd(), POLLIN, 0}};
     if (poll(fds, 2, timeoutMs) > 0) {
         if ((fds[1].revents & POLLIN) != 0) {
             serviceSignals();
@@ -194,31 +140,6 @@ void sleepFor(Millis milliseconds) {
         present();  // a resize or a resume during a long pause is repainted at once
     } while (now() < deadline);
     terminal.lastPause = now();
-}
-
-static void waitForAttributes(int count) {
-    const Millis deadline = now() + PROBE_TIMEOUT_MS;
-    while (terminal.replies.attributes < count && now() < deadline) {
-        pump(static_cast<int>(deadline - now()));
-    }
-}
-
-void probe() {
-    writeToTerminal(PROBE_QUERIES, sizeof PROBE_QUERIES - 1);
-    waitForAttributes(1);
-    if (!terminal.replies.keyboard) {
-        return;
-    }
-    sessionKeyboardFlags(KEYBOARD_FLAGS);
-    terminal.replies.keyboard = false;
-    writeToTerminal(CONFIRM_QUERIES, sizeof CONFIRM_QUERIES - 1);
-    waitForAttributes(2);
-    const bool confirmed = terminal.replies.keyboard &&
-                           (terminal.replies.keyboardFlags & KEYBOARD_FLAGS) == KEYBOARD_FLAGS;
-    terminal.keys.setExactEvents(confirmed);
-    if (!confirmed) {
-        sessionKeyboardFlags(0);
-    }
 }
 
 }  // namespace terminal_platform

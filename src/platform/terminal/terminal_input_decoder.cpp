@@ -9,6 +9,8 @@
 
 #include "platform/terminal/control_sequence.h"
 
+namespace terminal_platform {
+
 namespace {
 
 constexpr char ESC = '\x1b';
@@ -322,3 +324,5 @@ std::size_t decodeTerminalInput(std::string_view bytes, bool final,
     }
     return used;
 }
+
+}  // namespace terminal_platform

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace terminal_platform {
+
 // The keys the game asks about, numbered above the byte range so no caller mistakes a key for
 // a byte. Every other key is dropped by the decoder.
 enum class TermKey : int {
@@ -62,3 +64,5 @@ struct InputEvent {
 // Replies to queries become reply events, never keys; unknown sequences are skipped whole.
 std::size_t decodeTerminalInput(std::string_view bytes, bool final,
                                 std::vector<InputEvent>& events);
+
+}  // namespace terminal_platform

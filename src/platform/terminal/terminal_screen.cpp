@@ -6,11 +6,13 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/console/console_facts.h"
+
+namespace terminal_platform {
+
 namespace {
 
-constexpr unsigned char BLOCK_BYTE = 219;  // the wall glyph in the game's single-byte charset
-constexpr const char* BLOCK_UTF8 = "\xE2\x96\x88";
-constexpr char BLOCK_FALLBACK = '#';
+constexpr char BLOCK_FALLBACK = '#';  // the wall where the locale cannot show the full block
 // Unchanged cells this few between two changed ones are sent again rather than paying for a
 // second cursor move.
 constexpr int JOIN_GAP = 4;
@@ -79,9 +81,9 @@ void TerminalScreen::appendCell(std::string& out, char c, std::uint8_t attribute
         colours = attribute;
     }
     const auto byte = static_cast<unsigned char>(c);
-    if (byte == BLOCK_BYTE) {
+    if (byte == WALL_BYTE) {
         if (utf8Glyph) {
-            out.append(BLOCK_UTF8, 3);
+            out.append(WALL_UTF8, sizeof WALL_UTF8 - 1);
         } else {
             out.push_back(BLOCK_FALLBACK);
         }
@@ -174,3 +176,5 @@ std::string TerminalScreen::present(const ConsoleModel& model, int top) {
     }
     return out;
 }
+
+}  // namespace terminal_platform

@@ -9,6 +9,8 @@
 
 #include "platform/console/console_model.h"
 
+namespace terminal_platform {
+
 // The sequence that moves the terminal's cursor to a zero-based row and column.
 std::string cursorTo(int row, int column);
 
@@ -67,3 +69,5 @@ private:
     std::vector<char> shownChars;
     std::vector<std::uint8_t> shownAttributes;
 };
+
+}  // namespace terminal_platform

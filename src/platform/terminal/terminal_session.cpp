@@ -1,23 +1,23 @@
 // The terminal session: saved settings, the full-screen modes, and the restore on every way
-// out. Signal handlers here only record the signal, except for crashes, which restore with
-// async-signal-safe calls and then die by the same signal.
+// out, in the reverse order of setting up.
 #include "platform/terminal/terminal_session.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <array>
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "platform/terminal/job_control.h"
 #include "platform/terminal/terminal_signals.h"
+#include "platform/terminal/terminal_state.h"
+#include "platform/terminal/terminal_writer.h"
+
+namespace terminal_platform {
 
 namespace {
 
@@ -46,7 +46,6 @@ constexpr const char CANCEL[] = "\x18";
 constexpr int POP_DRAIN_LIMIT_MS = 100;  // a terminal that answers nothing by then never will
 constexpr int RESTORE_LIMIT_MS = 300;    // a terminal that reads nothing by then is stalled
 constexpr int RESTORE_RETRY_MS = 100;    // after discarding what it did not read
-constexpr int BACKGROUND_RECHECK_MS = 100;
 
 struct termios savedSettings;
 struct termios setSettings;  // the settings the game last gave the terminal
@@ -54,56 +53,32 @@ volatile std::sig_atomic_t taken = 0;
 volatile std::sig_atomic_t keyboardPushed = 0;
 volatile std::sig_atomic_t mouseOn = 0;
 volatile std::sig_atomic_t lineInput = 0;
-// While the terminal is given back, writes give up at this time (monotonic ms); 0: no limit.
-volatile std::sig_atomic_t restoreDeadlineSet = 0;
-long long restoreDeadline = 0;
 int wantedKeyboardFlags = 0;
-int outputFd = STDOUT_FILENO;
 // The terminal is the session's controlling one: its Ctrl+C, Ctrl+Z and Ctrl+\ signal. A
 // terminal that controls no session drops those signals, so the keys must come as bytes.
 bool controlling = true;
-
-long long monotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-template <std::size_t N>
-bool writeLiteral(const char (&text)[N]) {
-    return writeToTerminal(text, N - 1);
-}
-
-// Waits until the terminal takes output or a signal is recorded, at most `timeoutMs`
-// (-1: no limit). Async-signal-safe.
-void waitForRoom(int timeoutMs) {
-    struct pollfd fds[2] = {{outputFd, POLLOUT, 0}, {signalWakeFd(), POLLIN, 0}};
-    poll(fds, signalWakeFd() >= 0 ? 2 : 1, timeoutMs);
-    if ((fds[1].revents & POLLIN) != 0) {
-        drainSignalWakeUps();
-    }
-}
 
 // Pops the keyboard protocol flags and drops the input that was already on its way: key
 // events the terminal encoded under the old flags (a Ctrl release after Ctrl+C, say) would
 // otherwise arrive as text for the shell or a prompt. The terminal answers the device
 // attributes query after everything it sent before, so its reply marks the end of those
-// events. Async-signal-safe.
+// events. It is matched here byte by byte, as the decoder allocates and this runs in signal
+// handlers too. Async-signal-safe.
 bool popKeyboardFlags() {
     keyboardPushed = 0;
     if (!writeLiteral(KEYBOARD_POP) || !writeLiteral(ATTRIBUTES_QUERY)) {
         return false;
     }
-    const long long start = monotonicMs();
+    const Millis start = now();
     int matched = 0;  // how much of the reply "ESC [ ? <digits and ;> c" has been seen
     for (;;) {
-        const auto left = static_cast<int>(POP_DRAIN_LIMIT_MS - (monotonicMs() - start));
-        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+        const auto left = static_cast<int>(POP_DRAIN_LIMIT_MS - (now() - start));
+        struct pollfd input = {terminal.inputFd, POLLIN, 0};
         if (left <= 0 || poll(&input, 1, left) <= 0) {
             return true;
         }
         char bytes[256];
-        const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
+        const ssize_t count = read(terminal.inputFd, bytes, sizeof bytes);
         if (count <= 0) {
             return true;
         }
@@ -133,31 +108,10 @@ void crashRestore(int signal) {
     raise(signal);
 }
 
-// Opens the terminal anew, without blocking: the flag then belongs to this process's own open
-// file, not to the one it shares with the shell. Falls back to standard output.
-void openOutput() {
-    const char* name = ttyname(STDOUT_FILENO);
-    if (name == nullptr) {
-        return;
-    }
-    const int fd = open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    struct stat opened {};
-    struct stat standard {};
-    if (fd < 0) {
-        return;
-    }
-    if (fstat(fd, &opened) != 0 || fstat(STDOUT_FILENO, &standard) != 0 ||
-        opened.st_rdev != standard.st_rdev) {
-        close(fd);
-        return;
-    }
-    outputFd = fd;
-}
-
 void setTerminal(const struct termios& settings) {
     setSettings = settings;
     // TCSANOW: draining first would wait for a terminal that may have stopped reading.
-    tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+    tcsetattr(terminal.inputFd, TCSANOW, &settings);
 }
 
 // Raw input for the game's keys.
@@ -210,6 +164,14 @@ void enterInputModes() {
     pushKeyboardFlags();
 }
 
+// Takes the terminal from the settings just saved: the screen modes, then the input modes.
+void enterScreen() {
+    taken = 1;
+    writeLiteral(ENTER_SCREEN);
+    mouseOn = 0;
+    enterInputModes();
+}
+
 bool sameSettings(const struct termios& a, const struct termios& b) {
     return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
            a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
@@ -220,84 +182,27 @@ bool sameSettings(const struct termios& a, const struct termios& b) {
 bool terminalIsInteractive() {
     const char* term = std::getenv("TERM");
     const bool dumb = term != nullptr && std::strcmp(term, "dumb") == 0;
-    return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1 && !dumb;
+    return isatty(terminal.inputFd) == 1 && isatty(terminal.outputFd) == 1 && !dumb;
 }
 
 bool sessionPrepareSignals() {
     return installSignalRecord(crashRestore);
 }
 
-bool sessionInForeground() {
-    const pid_t owner = tcgetpgrp(STDIN_FILENO);
-    return owner == -1 || owner == getpgrp();
-}
-
-bool sessionWaitForForeground() {
-    while (!sessionInForeground()) {
-        if (terminatingSignalWaiting()) {
-            return false;
-        }
-        // The job stops as a background reader would, until the shell's fg continues it. An
-        // orphaned group is not stopped: it checks again now and then.
-        kill(0, SIGTTIN);
-        if (!sessionInForeground() && !terminatingSignalWaiting()) {
-            struct pollfd wake = {signalWakeFd(), POLLIN, 0};
-            poll(&wake, 1, BACKGROUND_RECHECK_MS);
-            drainSignalWakeUps();
-        }
-    }
-    return !terminatingSignalWaiting();
-}
-
-bool writeToTerminal(const char* bytes, std::size_t length) {
-    while (length > 0) {
-        if (restoreDeadlineSet == 0 && terminatingSignalWaiting()) {
-            return false;  // the game is about to end: the restore writes what matters
-        }
-        const ssize_t written = write(outputFd, bytes, length);
-        if (written > 0) {
-            bytes += written;
-            length -= static_cast<std::size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno != EAGAIN && errno != EINTR) {
-            return false;  // the terminal is gone; nothing more can be shown
-        }
-        int timeout = -1;
-        if (restoreDeadlineSet != 0) {
-            timeout = static_cast<int>(restoreDeadline - monotonicMs());
-            if (timeout <= 0) {
-                return false;
-            }
-        }
-        if (written < 0 && errno == EAGAIN) {
-            waitForRoom(timeout);
-        }
-    }
-    return true;
-}
-
-int sessionOutputFd() {
-    return outputFd;
-}
-
 bool sessionTake() {
     if (taken != 0) {
         return true;
     }
-    if (!sessionWaitForForeground()) {
+    if (!waitForForeground()) {
         return false;
     }
-    if (tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
+    if (tcgetattr(terminal.inputFd, &savedSettings) != 0) {
         return true;
     }
-    controlling = tcgetsid(STDIN_FILENO) == getsid(0);
+    controlling = tcgetsid(terminal.inputFd) == getsid(0);
     openOutput();
     std::atexit(restoreAtExit);
-    taken = 1;
-    writeLiteral(ENTER_SCREEN);
-    mouseOn = 0;
-    enterInputModes();
+    enterScreen();
     return true;
 }
 
@@ -306,36 +211,46 @@ void sessionRestore() {
         return;
     }
     taken = 0;
-    if (!sessionInForeground()) {
+    if (!inForeground()) {
         return;  // the terminal is somebody else's now: nothing may be sent or set
     }
-    // Standard output shares its open file with the shell: it does not block only for now.
-    const int standardFlags = outputFd == STDOUT_FILENO ? fcntl(STDOUT_FILENO, F_GETFL) : -1;
-    if (standardFlags >= 0) {
-        fcntl(STDOUT_FILENO, F_SETFL, standardFlags | O_NONBLOCK);
+    // An output descriptor shared with the shell (the terminal could not be opened anew) does
+    // not block only for now.
+    const int flags = fcntl(terminal.outputFd, F_GETFL);
+    const bool shared = flags >= 0 && (flags & O_NONBLOCK) == 0;
+    if (shared) {
+        fcntl(terminal.outputFd, F_SETFL, flags | O_NONBLOCK);
     }
-    restoreDeadline = monotonicMs() + RESTORE_LIMIT_MS;
-    restoreDeadlineSet = 1;
+    setWriteDeadline(now() + RESTORE_LIMIT_MS);
     const bool flagsPushed = keyboardPushed != 0;
     bool sent = !flagsPushed || popKeyboardFlags();
     sent = sent && writeLiteral(MOUSE_OFF) && writeLiteral(LEAVE_SCREEN);
     if (!sent) {
         // The terminal stopped reading: what it has not taken is discarded, and the restore
         // is queued in its place for when it reads again.
-        tcflush(STDIN_FILENO, TCOFLUSH);
-        restoreDeadline = monotonicMs() + RESTORE_RETRY_MS;
+        tcflush(terminal.inputFd, TCOFLUSH);
+        setWriteDeadline(now() + RESTORE_RETRY_MS);
         if (writeLiteral(CANCEL) && (!flagsPushed || writeLiteral(KEYBOARD_POP))) {
             writeLiteral(MOUSE_OFF) && writeLiteral(LEAVE_SCREEN);
         }
     }
-    restoreDeadlineSet = 0;
-    if (standardFlags >= 0) {
-        fcntl(STDOUT_FILENO, F_SETFL, standardFlags);
+    setWriteDeadline(0);
+    if (shared) {
+        fcntl(terminal.outputFd, F_SETFL, flags);
     }
     keyboardPushed = 0;
     mouseOn = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);
-    tcflush(STDIN_FILENO, TCIFLUSH);  // unread input is discarded, not left for the shell
+    tcsetattr(terminal.inputFd, TCSANOW, &savedSettings);
+    tcflush(terminal.inputFd, TCIFLUSH);  // unread input is discarded, not left for the shell
+}
+
+bool sessionRetakeAfterStop() {
+    // The shell may have changed the settings meanwhile: what it hands back is what to restore.
+    if (tcgetattr(terminal.inputFd, &savedSettings) != 0) {
+        return false;
+    }
+    enterScreen();
+    return true;
 }
 
 void sessionRawInput() {
@@ -359,55 +274,18 @@ void sessionKeyboardFlags(int flags) {
 }
 
 void sessionDiscardInput() {
-    tcflush(STDIN_FILENO, TCIFLUSH);
-}
-
-int sessionSignalFd() {
-    return signalWakeFd();
-}
-
-void sessionDrainWakeUps() {
-    drainSignalWakeUps();
-}
-
-bool sessionUrgentSignal() {
-    return terminatingSignalWaiting() || signalWaiting(SIGTSTP);
-}
-
-int sessionNextSignal() {
-    drainSignalWakeUps();
-    return takeRecordedSignal();
-}
-
-void sessionDieBy(int signal) {
-    sessionRestore();
-    dieBySignal(signal);
-}
-
-bool sessionSuspend() {
-    const int flags = wantedKeyboardFlags;
-    sessionRestore();
-    stopBySignal(SIGTSTP);  // stops here until continued
-    if (!sessionWaitForForeground()) {
-        return false;
-    }
-    // The shell may have changed the settings meanwhile: what it hands back is what to restore.
-    if (tcgetattr(STDIN_FILENO, &savedSettings) == 0) {
-        taken = 1;
-        wantedKeyboardFlags = flags;
-        writeLiteral(ENTER_SCREEN);
-        mouseOn = 0;
-        enterInputModes();
-    }
-    return true;
+    tcflush(terminal.inputFd, TCIFLUSH);
 }
 
 bool sessionTerminalChanged() {
-    struct termios now {};
-    return taken != 0 && tcgetattr(STDIN_FILENO, &now) == 0 && !sameSettings(now, setSettings);
+    struct termios current {};
+    return taken != 0 && tcgetattr(terminal.inputFd, &current) == 0 &&
+           !sameSettings(current, setSettings);
 }
 
 void sessionRetake() {
     writeLiteral(ENTER_SCREEN);
     enterInputModes();
 }
+
+}  // namespace terminal_platform

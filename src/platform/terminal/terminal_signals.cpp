@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace terminal_platform {
+
 namespace {
 
 constexpr int SIGNAL_SLOTS = NSIG;
@@ -174,3 +176,5 @@ void stopBySignal(int signal) {
     raise(signal);
     installHandler(signal, recordSignal, 0);
 }
+
+}  // namespace terminal_platform

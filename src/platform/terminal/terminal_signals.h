@@ -3,6 +3,8 @@
 // that fills the pipe loses none of them.
 #pragma once
 
+namespace terminal_platform {
+
 // Makes the wake-up pipe, then records every signal whose default would end the process
 // (except crashes, which go to `crashHandler` with their default action back in place) and
 // the job-control signals, and unblocks them. Signals inherited as ignored stay ignored,
@@ -37,3 +39,5 @@ int takeRecordedSignal();
 // Stops the process by `signal` (SIGTSTP) with its default action; returns when continued,
 // with the signal recorded again from then on.
 void stopBySignal(int signal);
+
+}  // namespace terminal_platform

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace terminal_platform {
+
 namespace {
 
 constexpr int FALLBACK_CELL_WIDTH = 8;
@@ -61,3 +63,5 @@ void VirtualPointer::reportCell(int column, int row, const WindowGeometry& geome
 void VirtualPointer::nudge(std::int32_t dx) {
     pointerX = bounded(std::int64_t{pointerX} + dx);
 }
+
+}  // namespace terminal_platform

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace terminal_platform {
+
 // The window's size in cells and the size of one cell in pixels.
 struct WindowGeometry {
     int columns;
@@ -56,3 +58,5 @@ private:
     std::int32_t lastX = 0;
     std::int32_t lastY = 0;
 };
+
+}  // namespace terminal_platform

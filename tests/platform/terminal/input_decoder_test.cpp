@@ -6,6 +6,8 @@
 
 #include "platform/terminal/terminal_input_decoder.h"
 
+using namespace terminal_platform;
+
 namespace {
 
 struct Fixture {

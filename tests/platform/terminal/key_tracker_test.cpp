@@ -7,6 +7,8 @@
 
 #include "platform/terminal/key_tracker.h"
 
+using namespace terminal_platform;
+
 namespace {
 
 constexpr Millis FRAME_MS = 40;

@@ -10,6 +10,8 @@
 #include "platform/console/typed_input.h"
 #include "platform/terminal/virtual_pointer.h"
 
+using namespace terminal_platform;
+
 namespace {
 
 TEST(WindowGeometry, CellSizeFromPixelsThenReplyThenDefault) {

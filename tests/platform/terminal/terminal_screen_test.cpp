@@ -8,6 +8,8 @@
 
 #include "platform/terminal/terminal_screen.h"
 
+using namespace terminal_platform;
+
 namespace {
 
 const char WALL = static_cast<char>(219);
