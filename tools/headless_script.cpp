@@ -13,6 +13,7 @@
 
 #include "app/main_loop.h"
 #include "message_text.h"
+#include "platform/console/console_facts.h"
 #include "platform/headless/headless_control.h"
 #include "platform/platform.h"
 #include "screen/frame_buffer.h"
@@ -111,7 +112,7 @@ void printConsole(std::ostream& out) {
         std::string printable;
         for (const char c : text) {
             if (c == WALL_GLYPH) {
-                printable += "\xE2\x96\x88";  // U+2588, the full block, in UTF-8
+                printable += WALL_UTF8;
             } else {
                 printable += c;
             }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/console/console_facts.h"
 #include "render/ray_caster.h"
 #include "render/status_line.h"
 #include "render_options.h"
@@ -52,7 +53,7 @@ int main(int argc, char* argv[]) {
     for (const std::vector<char>& row : frameBuffer) {
         for (const char cell : row) {
             if (cell == WALL_GLYPH && !options.raw) {
-                out += "\xE2\x96\x88";  // U+2588, the full block, in UTF-8
+                out += WALL_UTF8;
             } else {
                 out += cell;
             }

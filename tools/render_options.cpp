@@ -8,6 +8,7 @@
 
 #include "app/settings_screen.h"
 #include "message_text.h"
+#include "platform/console/console_facts.h"
 #include "world/world.h"
 
 namespace {
@@ -44,7 +45,7 @@ bool onGrid(float coordinate) {
 
 bool parseRenderOptions(int argc, const char* const argv[], RenderOptions& options,
                         std::string& error) {
-    options = RenderOptions{0, 0.0f, 0.0f, 0.0f, 120, 40, false};
+    options = RenderOptions{0, 0.0f, 0.0f, 0.0f, DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS, false};
     bool seenMap = false, seenX = false, seenY = false, seenAngle = false;
     bool seenWidth = false, seenHeight = false;
     for (int i = 1; i < argc; ++i) {

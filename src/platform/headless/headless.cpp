@@ -1,21 +1,19 @@
 // The headless platform: an in-memory console, scripted keys and cursor, a string for standard
 // input and a virtual clock. Nothing here touches the real terminal or waits for real time.
 #include <algorithm>
-#include <cstring>
-#include <streambuf>
-#include <vector>
+#include <string>
 
+#include "platform/console/console_facts.h"
 #include "platform/console/console_model.h"
 #include "platform/console/console_text.h"
+#include "platform/console/key_state.h"
+#include "platform/console/typed_input.h"
 #include "platform/headless/headless_control.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr int KEY_COUNT = 256;
-constexpr int DEFAULT_COLUMNS = 120;
-constexpr int DEFAULT_ROWS = 40;
-constexpr std::uint8_t RUNNING_ATTRIBUTE = 0x3F;
 
 struct KeyFlags {
     bool held;
@@ -32,7 +30,7 @@ struct Desktop {
 
 KeyFlags keys[KEY_COUNT];
 Desktop desktop;
-ConsoleModel console(DEFAULT_COLUMNS, DEFAULT_ROWS);
+ConsoleModel console(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS);
 ConsoleCursorInfo cursorInfo{25, true};
 std::uint64_t sleptMilliseconds;
 HeadlessSleepObserver sleepObserver;
@@ -42,24 +40,16 @@ std::string typedInput;
 std::size_t inputPosition;
 bool inputEnded;
 
-class TypedInputBuffer : public std::streambuf {
-protected:
-    int_type underflow() override {
-        if (inputPosition >= typedInput.size()) {
-            return traits_type::eof();
-        }
-        current = typedInput[inputPosition];
-        setg(&current, &current, &current + 1);
-        ++inputPosition;
-        return traits_type::to_int_type(current);
-    }
-
-private:
-    char current = 0;
-};
+// The typed input's source: hands out what has been typed and not read yet, 0 at its end.
+std::size_t readTyped(char* into, std::size_t room) {
+    const std::size_t count = std::min(room, typedInput.size() - inputPosition);
+    typedInput.copy(into, count, inputPosition);
+    inputPosition += count;
+    return count;
+}
 
 ConsoleTextBuffer outputBuffer(console);
-TypedInputBuffer inputBuffer;
+TypedInputBuffer inputBuffer(readTyped);
 std::ostream outputStream(&outputBuffer);
 std::istream inputStream(&inputBuffer);
 
@@ -74,12 +64,13 @@ const bool initialised = (headlessReset(), true);
 
 void headlessReset() {
     std::fill(std::begin(keys), std::end(keys), KeyFlags{false, false});
-    desktop = Desktop{1920, 1080, 960, 540, false};
-    console = ConsoleModel(DEFAULT_COLUMNS, DEFAULT_ROWS);
+    desktop = Desktop{DESKTOP_WIDTH, DESKTOP_HEIGHT, DESKTOP_WIDTH / 2, DESKTOP_HEIGHT / 2, false};
+    console = ConsoleModel(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS);
     cursorInfo = ConsoleCursorInfo{25, true};
     typedInput.clear();
     inputPosition = 0;
     inputEnded = false;
+    inputBuffer = TypedInputBuffer(readTyped);  // nothing read ahead outlives the reset
     inputStream.clear();
     sleptMilliseconds = 0;
     sleepObserver = nullptr;
@@ -196,15 +187,9 @@ std::int16_t platformKeyState(int key) {
     if (!validKey(key)) {
         return 0;
     }
-    std::uint16_t state = 0;
-    if (keys[key].held) {
-        state |= 0x8000U;
-    }
-    if (keys[key].wentDown) {
-        state |= 0x0001U;
-    }
+    const std::int16_t state = keyStateWord(keys[key].held, keys[key].wentDown);
     keys[key].wentDown = false;
-    return static_cast<std::int16_t>(state);
+    return state;
 }
 
 bool platformGetCursorPos(std::int32_t* x, std::int32_t* y) {

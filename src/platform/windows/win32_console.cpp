@@ -7,15 +7,13 @@
 #include <iostream>
 #include <vector>
 
+#include "platform/console/console_facts.h"
 #include "platform/platform.h"
 #include "platform/windows/win32_console_buffer.h"
 #include "platform/windows/win32_console_session.h"
 #include "platform/windows/win32_glyphs.h"
 
 namespace {
-
-// Bright white text (F) on aqua (3), the running view's colours.
-constexpr WORD RUNNING_ATTRIBUTE = 0x3F;
 
 ConsoleSession globalSession = makeConsoleSession(nullptr, nullptr);
 

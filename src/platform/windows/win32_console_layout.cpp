@@ -2,14 +2,12 @@
 #include "platform/windows/win32_console_layout.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
-constexpr std::int64_t LARGEST_SIDE = std::numeric_limits<SHORT>::max();
-
-SHORT limitedSide(std::int64_t cells) {
-    return static_cast<SHORT>(std::min(cells, LARGEST_SIDE));
+// One side of the extent as a buffer side; the extent never exceeds LARGEST_BUFFER_SIDE.
+SHORT side(int cells) {
+    return static_cast<SHORT>(cells);
 }
 
 // One side of the window: grown towards `wanted` but not past `limit`, never shrunk.
@@ -23,29 +21,15 @@ bool sameRect(const SMALL_RECT& a, const SMALL_RECT& b) {
 
 }  // namespace
 
-bool coverRowWrite(FrameExtent& extent, std::uint32_t length, SHORT column, SHORT row) {
-    if (length == 0 || column < 0 || row < 0) {
-        return false;
-    }
-    const SHORT columns = limitedSide(std::int64_t{column} + length);
-    const SHORT rows = limitedSide(std::int64_t{row} + 1);
-    if (columns <= extent.columns && rows <= extent.rows) {
-        return false;
-    }
-    extent.columns = std::max(extent.columns, columns);
-    extent.rows = std::max(extent.rows, rows);
-    return true;
-}
-
 COORD bufferSizeFor(COORD buffer, FrameExtent extent) {
-    return COORD{std::max(buffer.X, extent.columns), std::max(buffer.Y, extent.rows)};
+    return COORD{std::max(buffer.X, side(extent.columns)), std::max(buffer.Y, side(extent.rows))};
 }
 
 SMALL_RECT windowFor(SMALL_RECT window, COORD buffer, COORD largest, FrameExtent extent) {
     const SHORT width = grownSide(static_cast<SHORT>(window.Right - window.Left + 1),
-                                  extent.columns, std::min(largest.X, buffer.X));
-    const SHORT height = grownSide(static_cast<SHORT>(window.Bottom - window.Top + 1), extent.rows,
-                                   std::min(largest.Y, buffer.Y));
+                                  side(extent.columns), std::min(largest.X, buffer.X));
+    const SHORT height = grownSide(static_cast<SHORT>(window.Bottom - window.Top + 1),
+                                   side(extent.rows), std::min(largest.Y, buffer.Y));
     return SMALL_RECT{0, 0, static_cast<SHORT>(width - 1), static_cast<SHORT>(height - 1)};
 }
 

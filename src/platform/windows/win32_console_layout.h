@@ -4,17 +4,15 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include "platform/console/written_extent.h"
 
 // The cells that frame rows have been written to, counted from the buffer's top-left corner.
-struct FrameExtent {
-    SHORT columns;
-    SHORT rows;
-};
+using FrameExtent = WrittenExtent;
 
-// Grows `extent` to take in a write of `length` cells from (column, row); true when it grew. A
-// write with nothing in it, or from outside the buffer, takes in nothing.
-bool coverRowWrite(FrameExtent& extent, std::uint32_t length, SHORT column, SHORT row);
+// The longest side a screen buffer can have (its sides are SHORTs). The frame's extent is taken
+// in a buffer this large, one that has grown to the frame: a row longer than that goes on in the
+// next rows.
+constexpr int LARGEST_BUFFER_SIDE = 32767;
 
 // The buffer size that holds the extent: each side as it is, or grown to the extent.
 COORD bufferSizeFor(COORD buffer, FrameExtent extent);

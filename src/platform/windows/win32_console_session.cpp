@@ -1,19 +1,21 @@
 // Saving the console's settings at start and restoring them when the console ends the program.
 #include "platform/windows/win32_console_session.h"
 
+#include <algorithm>
+
 #include "platform/windows/win32_console_buffer.h"
 
 namespace {
 
 // Puts the text cursor at the start of the row below the last frame row, so whatever prints after
 // the program (a shell prompt) does not land inside the picture.
-void moveCursorBelowFrame(HANDLE output, SHORT frameRows) {
+void moveCursorBelowFrame(HANDLE output, int frameRows) {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (frameRows <= 0 || !GetConsoleScreenBufferInfo(output, &info)) {
         return;
     }
-    const SHORT lastRow = static_cast<SHORT>(info.dwSize.Y - 1);
-    SetConsoleCursorPosition(output, COORD{0, frameRows < lastRow ? frameRows : lastRow});
+    const int lastRow = info.dwSize.Y - 1;
+    SetConsoleCursorPosition(output, COORD{0, static_cast<SHORT>(std::min(frameRows, lastRow))});
 }
 
 }  // namespace
@@ -72,7 +74,8 @@ void restoreConsoleSession(ConsoleSession& session) {
 }
 
 void noteFrameRow(ConsoleSession& session, std::uint32_t length, SHORT column, SHORT row) {
-    if (coverRowWrite(session.frame, length, column, row)) {
+    if (coverRowWrite(session.frame, column, row, length, LARGEST_BUFFER_SIDE,
+                      LARGEST_BUFFER_SIDE)) {
         session.framePending = true;
     }
 }

@@ -3,11 +3,13 @@
 
 #include <windows.h>
 
+#include "platform/console/console_facts.h"
+
 void buildGlyphTable(unsigned codePage, GlyphTable& table) {
     table.codePage = codePage;
     for (unsigned byte = 0; byte < 256; ++byte) {
         wchar_t wide = static_cast<wchar_t>(byte);
-        if (byte == FULL_BLOCK_BYTE) {
+        if (byte == WALL_BYTE) {
             wide = FULL_BLOCK_CHAR;
         } else if (byte >= 0x80) {
             const char narrow = static_cast<char>(byte);

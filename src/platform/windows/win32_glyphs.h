@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-// The wall glyph's byte: a full block in the consoles' original code page (437).
-constexpr unsigned char FULL_BLOCK_BYTE = 219;
-// The full block's own code point, shown whatever code page the console is set to.
+// The full block's own code point: the wall glyph (WALL_BYTE, a full block in the consoles'
+// original code page, 437) is shown as this whatever code page the console is set to.
 constexpr wchar_t FULL_BLOCK_CHAR = 0x2588;
 // Stands for a byte that the code page has no character for on its own.
 constexpr wchar_t UNMAPPED_CHAR = L'?';

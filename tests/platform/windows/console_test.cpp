@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/console/console_facts.h"
 #include "platform/platform.h"
 #include "platform/windows/win32_console_buffer.h"
 #include "platform/windows/win32_console_layout.h"
@@ -226,12 +227,14 @@ TEST(FrameExtent, GrowsOnlyWithWritesBeyondWhatItCovers) {
         {10, 115, 5, true, 125, 40},  // wider, from a column
         {0, 0, 100, false, 125, 40},  // an empty write
         {5, -1, 50, false, 125, 40},
-        {5, 0, -1, false, 125, 40},             // outside the buffer
-        {0xFFFFFFFFu, 0, 41, true, 32767, 42},  // at the largest side
+        {5, 0, -1, false, 125, 40},                // outside the buffer
+        {0xFFFFFFFFu, 0, 41, true, 32767, 32767},  // on in the next rows of the largest buffer
     };
     FrameExtent extent{};
     for (const WriteCase& w : writes) {
-        EXPECT_EQ(coverRowWrite(extent, w.length, w.column, w.row), w.grows)
+        EXPECT_EQ(coverRowWrite(extent, w.column, w.row, w.length, LARGEST_BUFFER_SIDE,
+                                LARGEST_BUFFER_SIDE),
+                  w.grows)
             << w.length << " at " << w.column << "," << w.row;
         EXPECT_EQ(extent.columns, w.columns) << w.length << " at " << w.column << "," << w.row;
         EXPECT_EQ(extent.rows, w.rows) << w.length << " at " << w.column << "," << w.row;
@@ -278,9 +281,9 @@ TEST_F(ScreenBuffer, FitShowsTheFrameFromRowZeroAndTheRestorePutsBackTheSizes) {
     if (most.X < 60 || most.Y < 30) {
         GTEST_SKIP() << "the console's largest window is only " << describe(most);
     }
-    // A frame the screen holds: 120 x 40, or the largest window where that is smaller.
-    const int fw = std::min<int>(most.X, 120);
-    const int fh = std::min<int>(most.Y, 40);
+    // A frame the screen holds: the default frame, or the largest window where that is smaller.
+    const int fw = std::min<int>(most.X, DEFAULT_FRAME_COLUMNS);
+    const int fh = std::min<int>(most.Y, DEFAULT_FRAME_ROWS);
     struct FitCase {
         const char* name;
         COORD buffer;
@@ -518,14 +521,15 @@ TEST_F(PlatformOnScreen, CursorCallsReachTheConsole) {
 TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
     platformWriteRow(screen, "\xDB\xDB", 2, 0, 0);
     platformSetConsoleColours();
-    EXPECT_EQ(attributeAt(0, 0), 0x3F);
-    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)), 0x3F);
+    EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);
+    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)),
+              RUNNING_ATTRIBUTE);
     EXPECT_EQ(text(0, 0, 2), L"\x2588\x2588");
 
     platformSetCursorPosition(screen, 12, 6);
     platformClearConsole();
     EXPECT_EQ(text(0, 0, 2), L"  ");
-    EXPECT_EQ(attributeAt(0, 0), 0x3F);  // "cls" keeps the colours "color" set
+    EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);  // "cls" keeps the colours "color" set
     EXPECT_EQ(info().dwCursorPosition.X, 0);
     EXPECT_EQ(info().dwCursorPosition.Y, 0);
 }
