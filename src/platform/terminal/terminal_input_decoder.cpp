@@ -47,38 +47,42 @@ InputEvent plainEvent(InputKind kind) {
     return InputEvent{kind, TermKey::Enter, KeyAction::Typed, false, 0, 0, 0};
 }
 
+// The arrow a cursor sequence's final byte, 'A' to 'D', stands for.
+TermKey arrowFor(char final) {
+    constexpr std::array<TermKey, 4> ARROWS{TermKey::Up, TermKey::Down, TermKey::Right,
+                                            TermKey::Left};
+    return ARROWS[static_cast<std::size_t>(final - 'A')];
+}
+
+// The characters and protocol key codes of the game's keys; a capital letter is its lower-case
+// key with Shift.
+struct CodeKey {
+    int code;
+    TermKey key;
+};
+constexpr std::array<CodeKey, 9> CODE_KEYS{{
+    {'\r', TermKey::Enter},
+    {'\n', TermKey::Enter},
+    {KEYPAD_ENTER, TermKey::Enter},
+    {LEFT_SHIFT, TermKey::Shift},
+    {RIGHT_SHIFT, TermKey::Shift},
+    {'w', TermKey::W},
+    {'a', TermKey::A},
+    {'s', TermKey::S},
+    {'d', TermKey::D},
+}};
+
 // The game key for a character or protocol key code; false for keys the game never asks about.
 bool keyForCode(int code, TermKey& key, bool& upperCase) {
     upperCase = code >= 'A' && code <= 'Z';
-    switch (code) {
-        case '\r':
-        case '\n':
-        case KEYPAD_ENTER:
-            key = TermKey::Enter;
+    const int lower = upperCase ? code - 'A' + 'a' : code;
+    for (const CodeKey& entry : CODE_KEYS) {
+        if (entry.code == lower) {
+            key = entry.key;
             return true;
-        case LEFT_SHIFT:
-        case RIGHT_SHIFT:
-            key = TermKey::Shift;
-            return true;
-        case 'w':
-        case 'W':
-            key = TermKey::W;
-            return true;
-        case 'a':
-        case 'A':
-            key = TermKey::A;
-            return true;
-        case 's':
-        case 'S':
-            key = TermKey::S;
-            return true;
-        case 'd':
-        case 'D':
-            key = TermKey::D;
-            return true;
-        default:
-            return false;
+        }
     }
+    return false;
 }
 
 KeyAction actionForEventType(int eventType) {
@@ -186,11 +190,8 @@ void decodeControlSequence(const ControlSequence& seq, std::vector<InputEvent>& 
         case 'B':
         case 'C':
         case 'D': {
-            static constexpr std::array<TermKey, 4> arrows{TermKey::Up, TermKey::Down,
-                                                           TermKey::Right, TermKey::Left};
             const int mods = (modifiers - 1) & ~MOD_LOCKS;
-            out.push_back(keyEvent(arrows[static_cast<std::size_t>(seq.final - 'A')], action,
-                                   (mods & MOD_SHIFT) != 0));
+            out.push_back(keyEvent(arrowFor(seq.final), action, (mods & MOD_SHIFT) != 0));
             return;
         }
         case 'O':
@@ -228,21 +229,8 @@ Step parseSingleShift(std::string_view in, std::vector<InputEvent>& out) {
     if (in.size() < 3) {
         return Step{Status::NeedMore, 0};
     }
-    switch (in[2]) {
-        case 'A':
-            out.push_back(keyEvent(TermKey::Up, KeyAction::Typed, false));
-            break;
-        case 'B':
-            out.push_back(keyEvent(TermKey::Down, KeyAction::Typed, false));
-            break;
-        case 'C':
-            out.push_back(keyEvent(TermKey::Right, KeyAction::Typed, false));
-            break;
-        case 'D':
-            out.push_back(keyEvent(TermKey::Left, KeyAction::Typed, false));
-            break;
-        default:
-            break;
+    if (in[2] >= 'A' && in[2] <= 'D') {
+        out.push_back(keyEvent(arrowFor(in[2]), KeyAction::Typed, false));
     }
     return Step{Status::Decoded, 3};
 }
