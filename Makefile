@@ -64,9 +64,10 @@ package-windows: windows
 	cpack --preset windows
 
 # The browser build: Emscripten (Debian's package; the `web` preset sets the NODE_PATH it needs)
-# into build-web/: index.html, mazecast.js and mazecast.wasm, served on 127.0.0.1 by
-# `make serve-web` (PORT=8000 by default). .ci/web-tests.sh installs what is missing and runs the
-# browser tests.
+# into build-web/, which leaves the deployable site in build-web/site/: index.html, mazecast.js and
+# mazecast.wasm with their precompressed .gz copies. `make serve-web` serves only that folder on
+# 127.0.0.1 (PORT=8000 by default). .ci/web-tests.sh installs what is missing and runs the browser
+# tests.
 .PHONY: web serve-web test-web
 PORT ?= 8000
 
@@ -75,8 +76,7 @@ web:
 	cmake --build --preset web
 
 serve-web: web
-	@echo "mazecast: http://127.0.0.1:$(PORT)/"
-	python3 -m http.server $(PORT) --bind 127.0.0.1 --directory build-web
+	python3 src/platform/web/serve_site.py --port $(PORT) build-web/site
 
 test-web:
 	bash .ci/web-tests.sh

@@ -9,10 +9,20 @@ ConsoleModel::ConsoleModel(int columns, int rows)
     : columnCount(std::max(columns, 1)),
       rowCount(std::max(rows, 1)),
       chars(static_cast<std::size_t>(columnCount) * static_cast<std::size_t>(rowCount), ' '),
-      attributes(chars.size(), DEFAULT_ATTRIBUTE) {}
+      attributes(chars.size(), DEFAULT_ATTRIBUTE),
+      rowMarks(static_cast<std::size_t>(rowCount), true) {}
+
+void ConsoleModel::markRows(int first, int last) {
+    ++changeCount;
+    std::fill(rowMarks.begin() + first, rowMarks.begin() + last + 1, true);
+}
+
+void ConsoleModel::clearRowChanges() {
+    std::fill(rowMarks.begin(), rowMarks.end(), false);
+}
 
 void ConsoleModel::scrollUp() {
-    ++changeCount;
+    markAllRows();  // every row moved up one
     const auto width = static_cast<std::ptrdiff_t>(columnCount);
     std::copy(chars.begin() + width, chars.end(), chars.begin());
     std::fill(chars.end() - width, chars.end(), ' ');
@@ -42,7 +52,7 @@ void ConsoleModel::put(char c) {
     if (chars[at] != c || attributes[at] != current) {
         chars[at] = c;
         attributes[at] = current;
-        ++changeCount;
+        markRows(row, row);
     }
     ++column;
 }
@@ -59,10 +69,20 @@ bool ConsoleModel::writeRow(int cellColumn, int cellRow, const char* text, std::
     }
     const std::size_t start = index(cellColumn, cellRow);
     const std::size_t count = std::min(length, chars.size() - start);
-    if (count > 0 && std::memcmp(chars.data() + start, text, count) != 0) {
-        std::memcpy(chars.data() + start, text, count);
-        ++changeCount;
+    char* cells = chars.data() + start;
+    if (count == 0 || std::memcmp(cells, text, count) == 0) {
+        return true;  // the same characters again
     }
+    const auto first = std::mismatch(cells, cells + count, text).first - cells;
+    // Only the rows from the first to the last differing cell are marked.
+    std::size_t last = count - 1;
+    while (cells[last] == text[last]) {
+        --last;
+    }
+    std::memcpy(cells, text, count);
+    const auto width = static_cast<std::size_t>(columnCount);
+    markRows(static_cast<int>((start + static_cast<std::size_t>(first)) / width),
+             static_cast<int>((start + last) / width));
     return true;
 }
 
@@ -80,7 +100,7 @@ void ConsoleModel::clear() {
     std::fill(attributes.begin(), attributes.end(), current);
     column = 0;
     row = 0;
-    ++changeCount;
+    markAllRows();
 }
 
 void ConsoleModel::setAttribute(std::uint8_t attribute) {
@@ -89,7 +109,7 @@ void ConsoleModel::setAttribute(std::uint8_t attribute) {
     }
     current = attribute;
     std::fill(attributes.begin(), attributes.end(), attribute);
-    ++changeCount;
+    markAllRows();
 }
 
 void ConsoleModel::eraseBack() {
@@ -103,7 +123,7 @@ void ConsoleModel::eraseBack() {
     --column;
     chars[index(column, row)] = ' ';
     attributes[index(column, row)] = current;
-    ++changeCount;
+    markRows(row, row);
 }
 
 std::string ConsoleModel::rowText(int cellRow) const {

@@ -61,6 +61,14 @@ public:
     // Counts the changes of cells (not of the cursor): an unchanged count means the same cells.
     std::uint64_t changes() const { return changeCount; }
 
+    // The change marks: a row is marked when any of its cells changed since the marks were
+    // last cleared, so a presenter redraws only the marked rows and then clears the marks.
+    // A new model has every row marked (nothing of it was shown yet).
+    bool rowChanged(int cellRow) const {
+        return cellRow >= 0 && cellRow < rowCount && rowMarks[static_cast<std::size_t>(cellRow)];
+    }
+    void clearRowChanges();
+
 private:
     std::size_t index(int cellColumn, int cellRow) const {
         return static_cast<std::size_t>(cellRow) * static_cast<std::size_t>(columnCount) +
@@ -68,6 +76,8 @@ private:
     }
     void put(char c);
     void scrollUp();
+    void markRows(int first, int last);  // rows first to last, counted as one change
+    void markAllRows() { markRows(0, rowCount - 1); }
 
     int columnCount;
     int rowCount;
@@ -77,4 +87,5 @@ private:
     int column = 0;
     int row = 0;
     std::uint64_t changeCount = 0;
+    std::vector<bool> rowMarks;
 };

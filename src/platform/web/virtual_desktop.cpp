@@ -2,6 +2,7 @@
 #include "platform/web/virtual_desktop.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -42,8 +43,18 @@ void VirtualDesktop::pointAt(std::int32_t x, std::int32_t y) {
     place(x, y);
 }
 
-void VirtualDesktop::moveBy(std::int32_t dx, std::int32_t dy) {
-    place(static_cast<std::int64_t>(cursorX) + dx, static_cast<std::int64_t>(cursorY) + dy);
+void VirtualDesktop::moveBy(double dx, double dy) {
+    if (!std::isfinite(dx) || !std::isfinite(dy)) {
+        return;
+    }
+    restX += dx;
+    restY += dy;
+    const double wholeX = std::trunc(restX);
+    const double wholeY = std::trunc(restY);
+    restX -= wholeX;
+    restY -= wholeY;
+    place(static_cast<std::int64_t>(cursorX) + static_cast<std::int64_t>(wholeX),
+          static_cast<std::int64_t>(cursorY) + static_cast<std::int64_t>(wholeY));
 }
 
 void VirtualDesktop::moveTo(std::int32_t x, std::int32_t y) {

@@ -18,8 +18,10 @@ public:
     // The pointer is over (x, y) of the page (no lock).
     void pointAt(std::int32_t x, std::int32_t y);
 
-    // The locked pointer moved by (dx, dy).
-    void moveBy(std::int32_t dx, std::int32_t dy);
+    // The locked pointer moved by (dx, dy) device pixels. Browsers report motion in CSS pixels,
+    // so a motion may end between device pixels: the fraction is kept for the next one, and a
+    // motion turns the same however it is split into events.
+    void moveBy(double dx, double dy);
 
     // The game put the cursor at (x, y).
     void moveTo(std::int32_t x, std::int32_t y);
@@ -37,4 +39,6 @@ private:
     std::int32_t cursorX = 0;
     std::int32_t cursorY = 0;
     bool placed = false;  // the pointer was seen or the cursor moved
+    double restX = 0;     // the motion not moved yet, less than a pixel
+    double restY = 0;
 };

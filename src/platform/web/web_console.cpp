@@ -3,11 +3,13 @@
 #include <emscripten.h>
 
 #include <ostream>
+#include <vector>
 
 #include "platform/console/console_text.h"
 #include "platform/platform.h"
 #include "platform/web/grid_extent.h"
 #include "platform/web/web_page_link.h"
+#include "platform/web/web_typing.h"
 
 namespace {
 
@@ -22,16 +24,37 @@ ConsoleCursorInfo cursorInfo{25, true};
 ConsoleTextBuffer outputBuffer(console);
 std::ostream outputStream(&outputBuffer);
 std::uint64_t shownChanges = ~std::uint64_t{0};
+WebScreen shownScreen = WebScreen::Menu;
+std::vector<int> changedRows;  // the rows to draw at this presentation
 std::uint64_t pauses = 0;
 
+WebScreen currentScreen() {
+    if (webReadingInput()) {
+        return WebScreen::Prompt;
+    }
+    return console.attribute() == RUNNING_ATTRIBUTE ? WebScreen::Demo : WebScreen::Menu;
+}
+
+// Hands the page the rows marked as changed since the last presentation (all of them when
+// the grid changed size), then clears the marks.
 void showChanges() {
     const bool resized = extent.settle();
-    if (!resized && console.changes() == shownChanges) {
+    const WebScreen screen = currentScreen();
+    if (!resized && console.changes() == shownChanges && screen == shownScreen) {
         return;
     }
     shownChanges = console.changes();
+    shownScreen = screen;
+    changedRows.clear();
+    for (int row = 0; row < extent.rows(); ++row) {
+        if (resized || console.rowChanged(row)) {
+            changedRows.push_back(row);
+        }
+    }
+    console.clearRowChanges();
     webShowConsole(console.rowCharacters(0), console.rowAttributes(0), extent.columns(),
-                   extent.rows(), console.columns());
+                   extent.rows(), console.columns(), changedRows.data(),
+                   static_cast<int>(changedRows.size()), static_cast<int>(screen));
 }
 
 }  // namespace
@@ -44,6 +67,12 @@ void webPause(std::uint32_t milliseconds) {
     showChanges();
     ++pauses;
     emscripten_sleep(milliseconds);
+}
+
+void webWaitForInput(std::uint32_t longestMilliseconds) {
+    showChanges();
+    ++pauses;
+    webWaitForEvent(longestMilliseconds);
 }
 
 std::uint64_t webPauseCount() {

@@ -11,8 +11,12 @@
 namespace {
 
 // A loop that queries a key again with no pause since its previous query (the idle menu)
-// gives the page this long, so events arrive and the loop does not burn a core.
-constexpr std::uint32_t IDLE_PAUSE_MS = 10;
+// waits for the page's next input event, so it answers a key at once. Only the page's events
+// change what it asks, so the wait's bound is long: every wake-up costs the browser a task.
+constexpr std::uint32_t IDLE_WAIT_MS = 500;
+constexpr int KEY_LEFT = 0x25;
+constexpr int KEY_RIGHT = 0x27;
+constexpr double ARROW_TURN_PIXELS = 36;  // per frame: a held arrow turns about 90 degrees a second
 
 WebKeyboard keyboard;
 VirtualDesktop desktop(1920, 1080);
@@ -24,8 +28,10 @@ std::uint64_t queriedAfterPauses[WebKeyboard::KEY_COUNT];
 extern "C" {
 
 // A key went down: `key` is its code, `physical` names the key of the keyboard, `typed` is the
-// byte it types at the settings prompt (0 for none), `repeat` marks an auto-repeat.
-EMSCRIPTEN_KEEPALIVE void webKeyDown(int key, int physical, int typed, int repeat) {
+// byte it types at the settings prompt (0 for none), `repeat` marks an auto-repeat, `capsLock`
+// says whether Caps Lock is on.
+EMSCRIPTEN_KEEPALIVE void webKeyDown(int key, int physical, int typed, int repeat, int capsLock) {
+    keyboard.setCapsLock(capsLock != 0);
     if (repeat == 0) {
         keyboard.press(key, physical);
     }
@@ -34,7 +40,8 @@ EMSCRIPTEN_KEEPALIVE void webKeyDown(int key, int physical, int typed, int repea
     }
 }
 
-EMSCRIPTEN_KEEPALIVE void webKeyUp(int key, int physical) {
+EMSCRIPTEN_KEEPALIVE void webKeyUp(int key, int physical, int capsLock) {
+    keyboard.setCapsLock(capsLock != 0);
     keyboard.release(key, physical);
 }
 
@@ -51,7 +58,8 @@ EMSCRIPTEN_KEEPALIVE void webPointerAt(int x, int y) {
     desktop.pointAt(x, y);
 }
 
-EMSCRIPTEN_KEEPALIVE void webPointerMove(int dx, int dy) {
+// The locked pointer moved by (dx, dy) device pixels, fractions of one included.
+EMSCRIPTEN_KEEPALIVE void webPointerMove(double dx, double dy) {
     desktop.moveBy(dx, dy);
 }
 
@@ -61,7 +69,7 @@ std::int16_t platformKeyState(int key) {
     if (key >= 0 && key < WebKeyboard::KEY_COUNT) {
         std::uint64_t& lastQuery = queriedAfterPauses[key];
         if (lastQuery == webPauseCount() + 1) {
-            webPause(IDLE_PAUSE_MS);  // asked again with no pause in between
+            webWaitForInput(IDLE_WAIT_MS);  // asked again with no pause in between
         }
         lastQuery = webPauseCount() + 1;
     }
@@ -69,6 +77,13 @@ std::int16_t platformKeyState(int key) {
 }
 
 bool platformGetCursorPos(std::int32_t* x, std::int32_t* y) {
+    // The game asks once a frame; held arrows turn on without the pointer's limits.
+    if (keyboard.held(KEY_LEFT)) {
+        desktop.moveBy(-ARROW_TURN_PIXELS, 0);
+    }
+    if (keyboard.held(KEY_RIGHT)) {
+        desktop.moveBy(ARROW_TURN_PIXELS, 0);
+    }
     *x = desktop.x();
     *y = desktop.y();
     return true;

@@ -39,12 +39,26 @@ void WebKeyboard::releaseAll() {
     }
 }
 
+bool WebKeyboard::held(int key) const {
+    if (!validKey(key)) {
+        return false;
+    }
+    if (!records[static_cast<std::size_t>(key)].down.empty()) {
+        return true;
+    }
+    if (key != KEY_SHIFT || !capsLock) {
+        return false;
+    }
+    const auto letters = records.begin() + 'A';
+    return std::any_of(letters, letters + 26, [](const KeyRecord& r) { return !r.down.empty(); });
+}
+
 std::int16_t WebKeyboard::query(int key) {
     if (!validKey(key)) {
         return 0;
     }
     KeyRecord& record = records[static_cast<std::size_t>(key)];
-    std::uint16_t state = record.down.empty() ? 0U : 0x8000U;
+    std::uint16_t state = held(key) ? 0x8000U : 0U;
     if (record.wentDown) {
         state |= 0x0001U;
     }

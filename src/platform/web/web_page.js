@@ -1,14 +1,12 @@
-// The page around the game (emcc --pre-js): draws the console grid and scales it to the window,
-// and hands the page's key and mouse events to the web platform. The game's code runs in
-// between, and events are delivered while it pauses.
+// The page around the game (emcc --pre-js, after web_grid.js): loads the wasm and says so, shows
+// an error in the page when anything fails, and hands the page's key and mouse events to the
+// web platform, taking from the browser only the keys the shown screen uses. The game's code
+// runs in between, and events are delivered while it pauses.
 (function () {
   'use strict';
 
-  // The console's sixteen colours, by attribute nibble.
-  var PALETTE = ['#000000', '#000080', '#008000', '#008080', '#800000', '#800080', '#808000',
-    '#c0c0c0', '#808080', '#0000ff', '#00ff00', '#00ffff', '#ff0000', '#ff00ff', '#ffff00',
-    '#ffffff'];
-  var WALL_GLYPH = 219;
+  var WASM_FILE = 'mazecast.wasm';
+  var STOPPED = 'The game stopped: reload the page to play again.';
 
   // Key codes by KeyboardEvent.code, in the desktop's numbering that the game asks for.
   var KEY_CODES = {
@@ -16,14 +14,60 @@
     ShiftRight: 0x10, ControlLeft: 0x11, ControlRight: 0x11, AltLeft: 0x12, AltRight: 0x12,
     Escape: 0x1b, Space: 0x20, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
   };
-  // Keys whose browser action (scrolling, leaving a field) would get in the way.
-  var KEEP_FROM_BROWSER = ['Backspace', 'Tab', 'Enter', 'NumpadEnter', 'Space', 'ArrowLeft',
-    'ArrowUp', 'ArrowRight', 'ArrowDown'];
+  var ARROWS = ['ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown'];
+  var DIGITS = '0123456789'.split('').reduce(function (codes, digit) {
+    return codes.concat(['Digit' + digit, 'Numpad' + digit]);
+  }, []);
+  // The keys each screen uses, taken from the browser there; all others keep their browser
+  // actions (Tab, shortcuts). Ctrl+D and Ctrl+U are the prompt's too.
+  var SCREEN_KEYS = {
+    menu: ['Enter', 'NumpadEnter'].concat(ARROWS),
+    demo: ['KeyW', 'KeyA', 'KeyS', 'KeyD', 'ShiftLeft', 'ShiftRight'].concat(ARROWS),
+    prompt: ['Backspace', 'Enter', 'NumpadEnter', 'Space'].concat(DIGITS),
+  };
+
+  var TOUCH_MOUSE_MS = 1000;  // mouse events this soon after a touch are the browser's copies
 
   var ready = false;
   var physicalIds = new Map();
-  var rowCache = [];
-  var shown = 0;
+  var wakeGame = null;
+  var touchedAt = -Infinity;
+
+  function fail(message) {
+    if (document.body.dataset.state === 'error') {
+      return;
+    }
+    ready = false;
+    document.body.dataset.state = 'error';
+    document.getElementById('message').textContent = message;
+  }
+
+  // The game waits for input (the idle menu, the prompt): the next event ends the wait.
+  Module['waitForEvent'] = function (milliseconds, wakeUp) {
+    var timer = setTimeout(function () {
+      wakeGame = null;
+      wakeUp();
+    }, milliseconds);
+    wakeGame = function () {
+      clearTimeout(timer);
+      wakeUp();
+    };
+  };
+
+  // Called after every delivered event; the game goes on once the event's handler is done.
+  function inputArrived() {
+    if (wakeGame) {
+      var wake = wakeGame;
+      wakeGame = null;
+      Promise.resolve().then(wake);
+    }
+  }
+
+  Module['onPresented'] = function () {
+    if (document.body.dataset.state === 'loading') {
+      document.body.dataset.state = 'ready';
+    }
+  };
 
   function keyCode(code) {
     if (Object.prototype.hasOwnProperty.call(KEY_CODES, code)) {
@@ -67,6 +111,48 @@
     return 0;
   }
 
+  function screenUses(event) {
+    var screen = document.body.dataset.screen;
+    if (event.metaKey || event.altKey) {
+      return false;
+    }
+    if (event.ctrlKey) {
+      return screen === 'prompt' && (event.code === 'KeyD' || event.code === 'KeyU');
+    }
+    return (SCREEN_KEYS[screen] || []).indexOf(event.code) >= 0;
+  }
+
+  function capsLock(event) {
+    return event.getModifierState && event.getModifierState('CapsLock') ? 1 : 0;
+  }
+
+  function onKeyDown(event) {
+    if (!ready) {
+      return;
+    }
+    if (screenUses(event)) {
+      event.preventDefault();
+    }
+    var typed = document.body.dataset.screen === 'prompt' ? typedByte(event) : 0;
+    Module['_webKeyDown'](keyCode(event.code), physicalId(event.code), typed,
+      event.repeat ? 1 : 0, capsLock(event));
+    inputArrived();
+  }
+
+  function onKeyUp(event) {
+    if (ready) {
+      Module['_webKeyUp'](keyCode(event.code), physicalId(event.code), capsLock(event));
+      inputArrived();
+    }
+  }
+
+  function releaseKeys() {
+    if (ready) {
+      Module['_webReleaseKeys']();
+      inputArrived();
+    }
+  }
+
   function deviceScale() {
     return window.devicePixelRatio || 1;
   }
@@ -79,145 +165,92 @@
     }
   }
 
-  function grid() {
-    return document.getElementById('grid');
+  function stage() {
+    return document.getElementById('stage');
   }
 
-  // Scales the grid to the room it has, the same in both directions, so cells keep their shape.
-  function fit() {
-    var stage = document.getElementById('stage');
-    var g = grid();
-    if (!stage || !g || g.offsetWidth === 0 || g.offsetHeight === 0) {
-      return;
-    }
-    var scale = Math.min(stage.clientWidth / g.offsetWidth, stage.clientHeight / g.offsetHeight);
-    g.style.transform = 'scale(' + scale + ')';
-    g.style.left = Math.max(0, (stage.clientWidth - g.offsetWidth * scale) / 2) + 'px';
-    g.style.top = Math.max(0, (stage.clientHeight - g.offsetHeight * scale) / 2) + 'px';
-    g.dataset.scale = String(scale);
-  }
-
-  function cellText(code) {
-    if (code === WALL_GLYPH) {
-      return '\u2588';
-    }
-    return code >= 0x20 && code < 0x7f ? String.fromCharCode(code) : ' ';
-  }
-
-  // One row of the grid: runs of cells of one attribute, each a span in its colours.
-  function drawRow(element, heap, chars, attrs, columns, background) {
-    var runs = [];
-    var text = '';
-    var attribute = heap[attrs];
-    for (var column = 0; column < columns; ++column) {
-      var a = heap[attrs + column];
-      if (a !== attribute) {
-        runs.push([text, attribute]);
-        text = '';
-        attribute = a;
-      }
-      text += cellText(heap[chars + column]);
-    }
-    runs.push([text, attribute]);
-    element.replaceChildren.apply(element, runs.map(function (run) {
-      var span = document.createElement('span');
-      span.textContent = run[0];
-      span.style.color = PALETTE[run[1] & 15];
-      // The grid's own background is the console's: a cell of another colour says so itself,
-      // and no seam shows between rows of the same colour on a scaled grid.
-      if (run[1] >> 4 !== background) {
-        span.style.backgroundColor = PALETTE[run[1] >> 4];
-      }
-      return span;
-    }));
-  }
-
-  // Called by the web platform whenever the console changed: draws its shown part.
-  Module['showConsole'] = function (heap, chars, attrs, columns, rows, stride) {
-    var g = grid();
-    while (g.children.length < rows) {
-      g.appendChild(document.createElement('div'));
-    }
-    while (g.children.length > rows) {
-      g.removeChild(g.lastChild);
-    }
-    // The console's attribute is the one of its last cell, which only the colours ever change.
-    var last = attrs + (rows - 1) * stride + columns - 1;
-    var background = heap[last] >> 4;
-    if (g.dataset.background !== String(background)) {
-      g.dataset.background = String(background);
-      g.style.backgroundColor = PALETTE[background];
-      rowCache.length = 0;
-    }
-    rowCache.length = rows;
-    for (var row = 0; row < rows; ++row) {
-      var start = row * stride;
-      var key = columns + ':' + String.fromCharCode.apply(null,
-        heap.subarray(chars + start, chars + start + columns)) + String.fromCharCode.apply(null,
-        heap.subarray(attrs + start, attrs + start + columns));
-      if (rowCache[row] !== key) {
-        rowCache[row] = key;
-        drawRow(g.children[row], heap, chars + start, attrs + start, columns, background);
-      }
-    }
-    var resized = g.dataset.columns !== String(columns) || g.dataset.rows !== String(rows);
-    g.dataset.columns = String(columns);
-    g.dataset.rows = String(rows);
-    g.dataset.shown = String(++shown);
-    if (resized) {
-      fit();
-    }
-  };
-
-  function onKeyDown(event) {
-    if (!ready) {
-      return;
-    }
-    var typed = typedByte(event);
-    if (typed !== 0 || KEEP_FROM_BROWSER.indexOf(event.code) >= 0) {
-      event.preventDefault();
-    }
-    Module['_webKeyDown'](keyCode(event.code), physicalId(event.code), typed,
-      event.repeat ? 1 : 0);
-  }
-
-  function onKeyUp(event) {
-    if (ready) {
-      Module['_webKeyUp'](keyCode(event.code), physicalId(event.code));
-    }
-  }
-
-  function releaseKeys() {
-    if (ready) {
-      Module['_webReleaseKeys']();
-    }
-  }
-
-  // Locked, the pointer's motion moves the game's cursor; otherwise its place is the cursor.
+  // Locked, the pointer's motion in device pixels moves the game's cursor, fractions kept;
+  // otherwise the pointer's place is the cursor.
   function onMouseMove(event) {
-    if (!ready) {
+    if (!ready || performance.now() - touchedAt < TOUCH_MOUSE_MS) {
       return;
     }
     var scale = deviceScale();
-    if (document.pointerLockElement === document.getElementById('stage')) {
-      Module['_webPointerMove'](Math.round(event.movementX * scale),
-        Math.round(event.movementY * scale));
+    if (document.pointerLockElement === stage()) {
+      Module['_webPointerMove'](event.movementX * scale, event.movementY * scale);
     } else {
       Module['_webPointerAt'](Math.round(event.clientX * scale), Math.round(event.clientY * scale));
     }
   }
 
-  function takePointer() {
-    var stage = document.getElementById('stage');
-    if (document.pointerLockElement !== stage) {
-      var request = stage.requestPointerLock();
-      if (request && request.catch) {
-        request.catch(function () {});  // refused: the pointer's place stays the cursor
+  // Mouse look is for a running demo: only a click there takes the pointer.
+  function takePointer(event) {
+    if (!ready || document.body.dataset.screen !== 'demo' ||
+      document.pointerLockElement === stage() || event.pointerType === 'touch') {
+      return;
+    }
+    var request = stage().requestPointerLock();
+    if (request && request.catch) {
+      request.catch(function () {});  // refused: the pointer's place stays the cursor
+    }
+  }
+
+  function showLock() {
+    document.body.dataset.lock = document.pointerLockElement === stage() ? 'on' : 'off';
+  }
+
+  // The bar is folded in small windows to start with (index.html); the "?" opens and folds it.
+  function showBarState() {
+    var open = getComputedStyle(document.getElementById('bar')).display !== 'none';
+    document.getElementById('bar-toggle').setAttribute('aria-expanded', String(open));
+  }
+
+  function toggleBar() {
+    var open = getComputedStyle(document.getElementById('bar')).display === 'none';
+    document.body.dataset.bar = open ? 'open' : 'folded';
+    showBarState();
+  }
+
+  // The on-screen controls (web_touch.js) press keys and move the cursor through these, as the
+  // keyboard and the locked mouse do; each control is a key of its own.
+  Module['pageInput'] = {
+    keyDown: function (code, typed) {
+      if (ready) {
+        var prompt = document.body.dataset.screen === 'prompt';
+        Module['_webKeyDown'](keyCode(code), physicalId('control ' + code), prompt ? typed : 0,
+          0, 0);
+        inputArrived();
       }
+    },
+    keyUp: function (code) {
+      if (ready) {
+        Module['_webKeyUp'](keyCode(code), physicalId('control ' + code), 0);
+        inputArrived();
+      }
+    },
+    move: function (dx, dy) {
+      if (ready) {
+        Module['_webPointerMove'](dx, dy);
+      }
+    },
+    endInput: function () {
+      if (ready) {
+        Module['_webEndInput']();
+        inputArrived();
+      }
+    },
+  };
+
+  function noteTouch(event) {
+    if (event.pointerType === 'touch') {
+      touchedAt = performance.now();
     }
   }
 
   function start() {
+    ['pointerdown', 'pointermove', 'pointerup'].forEach(function (type) {
+      document.addEventListener(type, noteTouch, true);
+    });
     window.addEventListener('keydown', onKeyDown, true);
     window.addEventListener('keyup', onKeyUp, true);
     window.addEventListener('blur', releaseKeys);
@@ -227,29 +260,67 @@
       }
     });
     document.addEventListener('mousemove', onMouseMove);
-    document.getElementById('stage').addEventListener('click', takePointer);
+    document.addEventListener('pointerlockchange', showLock);
+    stage().addEventListener('click', takePointer);
+    document.getElementById('bar-toggle').addEventListener('click', toggleBar);
     var end = document.getElementById('end-input');
     end.addEventListener('mousedown', function (event) {
       event.preventDefault();  // keeps the focus off the button, so Enter never presses it
     });
     end.addEventListener('click', function () {
-      if (ready) {
-        Module['_webEndInput']();
-      }
+      Module['pageInput'].endInput();
     });
     window.addEventListener('resize', function () {
       reportScreen();
-      fit();
+      showBarState();
     });
+    new ResizeObserver(function () {
+      Module['redrawGrid']();
+    }).observe(stage());
+    showLock();
+    showBarState();
   }
+
+  // The wasm fetched here, so that a failed fetch says what failed.
+  Module['instantiateWasm'] = function (imports, receiveInstance) {
+    fetch(WASM_FILE, { credentials: 'same-origin' }).then(function (response) {
+      if (!response.ok) {
+        throw new Error('Could not load ' + WASM_FILE + ': ' + response.status + ' ' +
+          response.statusText);
+      }
+      var type = response.headers.get('Content-Type') || '';
+      if (WebAssembly.instantiateStreaming && type.indexOf('application/wasm') === 0) {
+        return WebAssembly.instantiateStreaming(response, imports);
+      }
+      return response.arrayBuffer().then(function (bytes) {
+        return WebAssembly.instantiate(bytes, imports);
+      });
+    }).then(function (result) {
+      receiveInstance(result.instance, result.module);
+    }, function (error) {
+      fail(/^Could not load/.test(error.message) ? error.message :
+        'Could not load ' + WASM_FILE + ': ' + error.message);
+    });
+    return {};
+  };
+
+  Module['onAbort'] = function (what) {
+    fail(typeof WebAssembly !== 'object' ?
+      'This browser cannot run WebAssembly, which the game needs.' : STOPPED + ' (' + what + ')');
+  };
 
   Module['onRuntimeInitialized'] = function () {
     ready = true;
     reportScreen();  // before the game starts, which reads the cursor first
-    document.body.dataset.state = 'running';
   };
 
   if (typeof document !== 'undefined') {
+    window.addEventListener('error', function (event) {
+      fail(STOPPED + ' (' + event.message + ')');
+    });
+    window.addEventListener('unhandledrejection', function (event) {
+      fail(STOPPED + ' (' + String(event.reason && event.reason.message || event.reason) + ')');
+    });
     if (document.readyState === 'loading') {
       document.addEventListener('DOMContentLoaded', start);
     } else {

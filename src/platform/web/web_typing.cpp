@@ -15,8 +15,8 @@
 
 namespace {
 
-// How often a waiting read looks for a finished line.
-constexpr std::uint32_t READ_PAUSE_MS = 15;
+// A waiting read wakes at the page's next input event, and at least this often.
+constexpr std::uint32_t READ_WAIT_MS = 500;
 
 LineEditor editor;
 std::string finishedLines;  // handed over, not read yet
@@ -28,7 +28,7 @@ bool waiting = false;       // a read waits for a line: typing goes to the edito
 std::size_t readTyped(char* out, std::size_t capacity) {
     waiting = true;
     while (finishedLines.empty() && !inputEnded) {
-        webPause(READ_PAUSE_MS);
+        webWaitForInput(READ_WAIT_MS);
     }
     waiting = false;
     if (finishedLines.empty()) {
@@ -45,6 +45,10 @@ TypedInputBuffer inputBuffer(readTyped);
 std::istream inputStream(&inputBuffer);
 
 }  // namespace
+
+bool webReadingInput() {
+    return waiting;
+}
 
 extern "C" {
 

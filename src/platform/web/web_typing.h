@@ -5,3 +5,6 @@
 // One typed byte: printable characters, Backspace (0x7f), Ctrl+U, Enter ('\r') and
 // Ctrl+D (0x04, the end of input). Only taken while the game waits for input.
 void webTypeByte(char byte);
+
+// Whether the game waits for a typed line now (the settings prompt is shown).
+bool webReadingInput();

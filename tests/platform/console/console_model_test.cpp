@@ -114,6 +114,60 @@ TEST(ConsoleChanges, OnlyRealChangesCount) {
     EXPECT_GT(model.changes(), before);
 }
 
+// Which rows carry a change mark after an action on a 4 x 4 model whose first row reads "ab"
+// and whose marks were then cleared.
+TEST(ConsoleChanges, MarksExactlyTheRowsThatChanged) {
+    struct Case {
+        const char* name;
+        void (*action)(ConsoleModel&);
+        std::vector<int> marked;
+    };
+    const std::vector<Case> cases{
+        {"nothing", [](ConsoleModel&) {}, {}},
+        {"the same characters again", [](ConsoleModel& m) { m.writeRow(0, 0, "ab  ", 4); }, {}},
+        {"one cell of a row", [](ConsoleModel& m) { m.writeRow(1, 2, "x", 1); }, {2}},
+        {"a long row: only the rows whose cells differ",
+         [](ConsoleModel& m) { m.writeRow(0, 0, "ab      xy", 10); },
+         {2}},
+        {"a row going on over two rows",
+         [](ConsoleModel& m) { m.writeRow(3, 1, "xy", 2); },
+         {1, 2}},
+        {"text at the cursor", [](ConsoleModel& m) { write(m, "\nabcde"); }, {1, 2}},
+        {"the text cursor alone", [](ConsoleModel& m) { m.setCursor(2, 3); }, {}},
+        {"taking a typed character back",
+         [](ConsoleModel& m) {
+             m.setCursor(0, 2);
+             m.eraseBack();
+         },
+         {1}},
+        {"a scroll moves every row",
+         [](ConsoleModel& m) {
+             m.setCursor(0, 3);
+             write(m, "\n");
+         },
+         {0, 1, 2, 3}},
+        {"clearing", [](ConsoleModel& m) { m.clear(); }, {0, 1, 2, 3}},
+        {"new colours", [](ConsoleModel& m) { m.setAttribute(0x3F); }, {0, 1, 2, 3}},
+        {"the colours in force again", [](ConsoleModel& m) { m.setAttribute(0x07); }, {}},
+    };
+    for (const Case& c : cases) {
+        ConsoleModel model(4, 4);
+        EXPECT_TRUE(model.rowChanged(3)) << c.name << ": a new model is all to be shown";
+        write(model, "ab");
+        model.clearRowChanges();
+        const auto before = model.changes();
+        c.action(model);
+        std::vector<int> marked;
+        for (int row = -1; row <= 4; ++row) {
+            if (model.rowChanged(row)) {
+                marked.push_back(row);
+            }
+        }
+        EXPECT_EQ(marked, c.marked) << c.name;
+        EXPECT_EQ(model.changes() != before, !c.marked.empty()) << c.name;
+    }
+}
+
 TEST(ConsoleText, StreamOutputGoesToTheModelAtItsCursor) {
     ConsoleModel model(6, 2);
     ConsoleTextBuffer buffer(model);

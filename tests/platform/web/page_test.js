@@ -1,14 +1,17 @@
 #!/usr/bin/env node
-// The web build end to end: the page served from the build folder on 127.0.0.1, played in
-// headless Chromium driven by Playwright. The menu, demo 1, walking, mouse look with and without
-// the pointer lock, the cursor's wrap, focus loss, the settings and their end of input, the
-// grid's size and scaling; and a screenshot of a running demo. Exits 77 (skipped) without
-// Chromium or playwright-core. Usage: page_test.js BUILD_DIR [SCREENSHOT.png]
+// The web build end to end: the site folder served on 127.0.0.1 by the site server, played in
+// headless Chromium driven by Playwright. The server's files and types, the menu, demo 1,
+// walking, turning with the arrows and the mouse with and without the pointer lock (at device
+// pixel ratio 1 and 1.5), the cursor's wrap, focus loss, the keys left to the browser, the
+// settings and their end of input, the grid's size, scaling and seamless walls, the loading and
+// error states, touch play on a phone; and screenshots of a running demo and of the phone.
+// Exits 77 (skipped) without Chromium or playwright-core.
+// Usage: page_test.js SITE_DIR [SCREENSHOT.png] [SERVER.py]
 'use strict';
 
+const childProcess = require('child_process');
 const fs = require('fs');
 const http = require('http');
-const os = require('os');
 const path = require('path');
 
 const SKIPPED = 77;
@@ -29,8 +32,10 @@ if (!fs.existsSync(CHROMIUM)) {
   process.exit(SKIPPED);
 }
 
-const buildDir = path.resolve(process.argv[2] || 'build-web');
+const siteDir = path.resolve(process.argv[2] || 'build-web/site');
 const screenshot = process.argv[3];
+const serverScript = process.argv[4] ||
+  path.join(__dirname, '..', '..', '..', 'src', 'platform', 'web', 'serve_site.py');
 let passed = 0;
 let failed = 0;
 
@@ -58,33 +63,38 @@ async function step(name, action) {
   }
 }
 
-// The build folder's own files, nothing else.
-function serve(root) {
-  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-  const server = http.createServer((request, response) => {
-    const name = request.url === '/' ? 'index.html' : decodeURIComponent(request.url.slice(1));
-    const file = path.join(root, path.normalize(name));
-    if (!file.startsWith(root + path.sep) || !fs.existsSync(file)) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'text/plain' });
-    fs.createReadStream(file).pipe(response);
+// The site server on a free port; resolves to its origin once it listens.
+function serve(site) {
+  const server = childProcess.spawn('python3', [serverScript, '--port', '0', site],
+    { stdio: ['ignore', 'pipe', 'inherit'] });
+  return new Promise((resolve, reject) => {
+    server.on('error', reject);
+    server.stdout.once('data', (data) => {
+      const origin = /http:\/\/127\.0\.0\.1:\d+/.exec(String(data));
+      return origin ? resolve({ server, origin: origin[0] }) : reject(new Error(String(data)));
+    });
   });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+function fetchHead(origin, name) {
+  return new Promise((resolve, reject) => {
+    http.get(origin + name, { headers: { 'Accept-Encoding': 'gzip' } }, (response) => {
+      response.resume();
+      resolve({ status: response.statusCode, headers: response.headers });
+    }).on('error', reject);
+  });
 }
 
 function rowText(page, row) {
   return page.evaluate((n) => {
-    const element = document.getElementById('grid').children[n];
+    const element = document.getElementById('text').children[n];
     return element ? element.textContent : null;
   }, row);
 }
 
 function waitForRow(page, row, start) {
   return page.waitForFunction(([n, text]) => {
-    const element = document.getElementById('grid').children[n];
+    const element = document.getElementById('text').children[n];
     return element !== undefined && element.textContent.startsWith(text);
   }, [row, start], { timeout: WAIT_MS });
 }
@@ -96,19 +106,22 @@ async function status(page) {
 
 function waitForAngle(page, angle) {
   return page.waitForFunction(([pattern, text]) => {
-    const match = new RegExp(pattern).exec(document.getElementById('grid').children[0].textContent);
+    const match = new RegExp(pattern).exec(document.getElementById('text').children[0].textContent);
     return match !== null && match[3] === text;
   }, [STATUS.source, angle], { timeout: WAIT_MS });
 }
 
-// Every shown status line from now on, with the page's time it was shown at.
+// Every status line the game presents from now on, with the page's time it was handed over
+// at (the page draws it at the next animation frame).
 function recordFrames(page) {
   return page.evaluate(() => {
-    const grid = document.getElementById('grid');
     window.shownFrames = [];
-    new MutationObserver(() => {
-      window.shownFrames.push({ at: performance.now(), text: grid.children[0].textContent });
-    }).observe(grid, { attributes: true, attributeFilter: ['data-shown'] });
+    const show = window.Module.showConsole;
+    window.Module.showConsole = function (heap, chars, attrs, columns) {
+      window.shownFrames.push({ at: performance.now(),
+        text: String.fromCharCode.apply(null, heap.subarray(chars, chars + columns)) });
+      return show.apply(this, arguments);
+    };
   });
 }
 
@@ -126,6 +139,23 @@ async function holdUntilMarker(page, key, row, entry) {
   await page.keyboard.down(key);
   await waitForRow(page, row, entry.padEnd(12) + '<--');
   await page.keyboard.up(key);
+}
+
+// The canvas's colours and their pixel counts, the most frequent first, from cell row
+// `firstRow` down.
+function colours(page, firstRow) {
+  return page.evaluate((row) => {
+    const canvas = document.getElementById('screen');
+    const top = row * Number(canvas.dataset.cellHeight);
+    const data = canvas.getContext('2d').getImageData(0, top, canvas.width,
+      canvas.height - top).data;
+    const counts = new Map();
+    for (let i = 0; i < data.length; i += 4) {
+      const key = data[i] + ',' + data[i + 1] + ',' + data[i + 2];
+      counts.set(key, (counts.get(key) || 0) + 1);
+    }
+    return [...counts].sort((a, b) => b[1] - a[1]);
+  }, firstRow);
 }
 
 async function openPage(browser, origin, requests) {
@@ -147,19 +177,34 @@ async function menuAndDemoOne(browser, origin) {
     entries.map((e) => e.trimEnd()).join('|') === 'Run DEMO 2|Run DEMO 3|Settings',
     entries.join('|'));
   const start = await page.evaluate(() => {
-    const grid = document.getElementById('grid');
-    const cell = grid.children[0].firstChild;
-    return {
-      columns: grid.dataset.columns, rows: grid.children.length,
-      width: grid.children[0].textContent.length,
-      colour: getComputedStyle(cell).color, background: getComputedStyle(grid).backgroundColor,
-    };
+    const canvas = document.getElementById('screen');
+    return { columns: canvas.dataset.columns, rows: canvas.dataset.rows,
+      width: canvas.width / Number(canvas.dataset.cellWidth),
+      height: canvas.height / Number(canvas.dataset.cellHeight),
+      copied: document.getElementById('text').children.length };
   });
   check('the grid starts at 120 x 40 cells',
-    start.columns === '120' && start.rows === 40 && start.width === 120, JSON.stringify(start));
+    start.columns === '120' && start.rows === '40' && start.width === 120 && start.height === 40 &&
+      start.copied === 40, JSON.stringify(start));
+  const menuColours = await colours(page, 0);
   check('the menu is light grey on black',
-    start.colour === 'rgb(192, 192, 192)' && start.background === 'rgb(0, 0, 0)',
-    JSON.stringify(start));
+    menuColours[0][0] === '0,0,0' && menuColours.some(([c]) => c === '192,192,192') &&
+      menuColours.every(([c]) => c.split(',').every((v, i, all) => v === all[0])),
+    JSON.stringify(menuColours.slice(0, 4)));
+  const tree = await page.locator('#text').ariaSnapshot();
+  check('the text copy is in the accessibility tree', /game console[\s\S]*Run DEMO 1/.test(tree),
+    tree.slice(0, 80));
+  check('the page says it is ready once the menu is drawn',
+    await page.evaluate(() => document.body.dataset.state === 'ready' &&
+      getComputedStyle(document.getElementById('message')).display === 'none'));
+  const taken = await page.evaluate(() => ['Tab', 'KeyW', 'ArrowDown'].map((code) => {
+    const event = new KeyboardEvent('keydown', { code, key: code, cancelable: true });
+    window.dispatchEvent(event);
+    window.dispatchEvent(new KeyboardEvent('keyup', { code, key: code }));
+    return event.defaultPrevented;
+  }));
+  check('the menu leaves Tab and W to the browser and takes the arrows',
+    taken.join() === 'false,false,true', taken.join());
   check('the page fetches nothing but its own files',
     requests.every((url) => url.startsWith(origin + '/')) &&
       ['/', '/mazecast.js', '/mazecast.wasm'].every((p) => requests.includes(origin + p)),
@@ -167,30 +212,46 @@ async function menuAndDemoOne(browser, origin) {
 
   // The cursor starts in the middle of the page; the pointer goes there before the lock.
   await page.mouse.move(640, 360);
+  await page.evaluate(() => {
+    const request = Element.prototype.requestPointerLock;
+    window.lockRequests = 0;
+    Element.prototype.requestPointerLock = function () {
+      window.lockRequests += 1;
+      return request.apply(this, arguments);
+    };
+  });
   await page.mouse.click(640, 360);
-  await step('a click on the view takes the pointer lock',
-    () => page.waitForFunction(() => document.pointerLockElement !== null, null,
-      { timeout: 5000 }));
+  check('a click in the menu asks for no pointer lock',
+    await page.evaluate(() => window.lockRequests === 0 && document.pointerLockElement === null));
 
   await page.keyboard.press('Enter');
   await step('Enter starts demo 1 at X:6.000000 Y:6.000000 A:180.000000',
     () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
+  const demoKeys = await page.evaluate(() => ['Tab', 'ArrowLeft', 'KeyW'].map((code) => {
+    const event = new KeyboardEvent('keydown', { code, key: code, cancelable: true });
+    window.dispatchEvent(event);
+    window.dispatchEvent(new KeyboardEvent('keyup', { code, key: code }));
+    return event.defaultPrevented;
+  }));
+  check('a demo leaves Tab to the browser and takes the arrows and W',
+    demoKeys.join() === 'false,true,true', demoKeys.join());
+  const hint = () => page.evaluate(() => document.getElementById('hint').innerText.trim());
+  check('the demo says a click looks around', (await hint()) === 'click to look around');
+  await page.mouse.click(640, 360);
+  await step('a click on the running demo takes the pointer lock',
+    () => page.waitForFunction(() => document.pointerLockElement !== null, null,
+      { timeout: 5000 }));
+  check('and the page shows that it holds it', await page.waitForFunction(() =>
+    document.getElementById('hint').innerText.trim().startsWith('mouse look on'), null,
+  { timeout: 5000 }).then(() => true, () => false));
   if (screenshot) {
     await page.screenshot({ path: screenshot });
     console.log('screenshot: ' + screenshot);
   }
-  const look = await page.evaluate(() => {
-    const grid = document.getElementById('grid');
-    return {
-      colour: getComputedStyle(grid.children[0].firstChild).color,
-      background: getComputedStyle(grid).backgroundColor,
-      text: grid.textContent,
-    };
-  });
-  check('the running demo is bright white on aqua',
-    look.colour === 'rgb(255, 255, 255)' && look.background === 'rgb(0, 128, 128)',
-    look.colour + ' on ' + look.background);
-  check('walls are drawn with the full block', look.text.includes('\u2588\u2588\u2588'));
+  const demoColours = await colours(page, 1);
+  check('below the status line only bright white walls on aqua: no seams between cells',
+    demoColours.length === 2 && demoColours.every(([c]) => ['0,128,128', '255,255,255'].includes(c)),
+    JSON.stringify(demoColours.slice(0, 4)));
 
   // Focus loss: W stays down on the keyboard, but the page no longer sees it.
   const losses = [
@@ -206,7 +267,7 @@ async function menuAndDemoOne(browser, origin) {
     const before = (await status(page)).x;
     await page.keyboard.down('w');
     await page.waitForFunction(([pattern, x]) => {
-      const match = new RegExp(pattern).exec(document.getElementById('grid').children[0].textContent);
+      const match = new RegExp(pattern).exec(document.getElementById('text').children[0].textContent);
       return match !== null && Number(match[1]) <= x - 0.5;
     }, [STATUS.source, before], { timeout: WAIT_MS });
     await page.evaluate(loseFocus);
@@ -260,19 +321,41 @@ async function menuAndDemoOne(browser, origin) {
   await step('without the lock the pointer\'s place over the page is the cursor',
     () => waitForAngle(page, turn.toFixed(6)));
 
+  // A held arrow turns 3.6 degrees a frame, as in the terminal: the angles of the frames the
+  // game presents while Right and then Left are held.
+  await recordFrames(page);
+  for (const key of ['ArrowRight', 'ArrowLeft']) {
+    const before = await page.evaluate(() => window.shownFrames.length);
+    await page.keyboard.down(key);
+    await page.waitForFunction((n) => window.shownFrames.length >= n + 2, before,
+      { timeout: WAIT_MS });
+    await page.keyboard.up(key);
+  }
+  const turns = (await page.evaluate(() => window.shownFrames)).map((f) =>
+    Number(STATUS.exec(f.text)[3])).map((a, i, all) => (i === 0 ? 0 : a - all[i - 1]));
+  const near = (step) => turns.filter((t) => Math.abs(t - step) < 1e-3).length;
+  check('Right and Left turn the view by 3.6 degrees a frame while held',
+    near(3.6) > 0 && near(-3.6) > 0 && near(3.6) + near(-3.6) + near(0) === turns.length,
+    turns.map((t) => t.toFixed(2)).join(' '));
+
   // The grid keeps its cells' shape and fills the room it has, in a tall window too.
   for (const viewport of [{ width: 1280, height: 720 }, { width: 700, height: 900 }]) {
     await page.setViewportSize(viewport);
     const fits = await page.waitForFunction(() => {
-      const grid = document.getElementById('grid');
+      const canvas = document.getElementById('screen');
       const stage = document.getElementById('stage').getBoundingClientRect();
-      const box = grid.getBoundingClientRect();
-      const shape = (box.width / box.height) / (grid.offsetWidth / grid.offsetHeight);
-      const fillsOneWay = Math.abs(box.width - stage.width) < 1.5 ||
-        Math.abs(box.height - stage.height) < 1.5;
+      const box = canvas.getBoundingClientRect();
+      const width = Number(canvas.dataset.cellWidth);
+      const height = Number(canvas.dataset.cellHeight);
+      // Whole device pixels a cell, a monospace cell's shape, as large as the stage allows:
+      // a cell one pixel taller would not fit.
+      const ratio = window.devicePixelRatio;
+      const shape = Math.abs(width / height - 0.6) <= 0.5 / height;
+      const fillsOneWay = 40 * (height + 1) > stage.height * ratio ||
+        120 * Math.round((height + 1) * 0.6) > stage.width * ratio;
       const inside = box.left >= stage.left - 0.5 && box.right <= stage.right + 0.5 &&
         box.top >= stage.top - 0.5 && box.bottom <= stage.bottom + 0.5;
-      return Math.abs(shape - 1) < 0.005 && fillsOneWay && inside;
+      return shape && fillsOneWay && inside && canvas.width === 120 * width;
     }, null, { timeout: 5000 }).then(() => true, () => false);
     check('the grid fits a ' + viewport.width + ' x ' + viewport.height + ' window keeping ' +
       'its cells\' shape', fits);
@@ -284,12 +367,12 @@ async function settingsThenDemoOne(browser, origin) {
   const page = await openPage(browser, origin, []);
   await holdUntilMarker(page, 'ArrowDown', 6, 'Settings');
   await page.keyboard.press('Enter');
-  await step('Enter on "Settings" asks for the width', () => waitForRow(page, 2, 'Width? '));
+  await step('Enter on "Settings" asks for the width', () => waitForRow(page, 2, 'Width?'));
   await page.keyboard.type('81');
   await page.keyboard.press('Backspace');
   await step('typed digits are echoed and Backspace takes one back',
     () => page.waitForFunction(() =>
-      document.getElementById('grid').children[2].textContent.trimEnd() === 'Width? 8'));
+      document.getElementById('text').children[2].textContent.trimEnd() === 'Width? 8'));
   await page.keyboard.type('0 25');
   await page.keyboard.press('Enter');
   await step('"80 25" answers both prompts', () => waitForRow(page, 4, 'Height? Set resolution: 80x25'));
@@ -300,9 +383,10 @@ async function settingsThenDemoOne(browser, origin) {
   await page.keyboard.press('Enter');
   await step('demo 1 starts on the new frame size', () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
   const size = await page.waitForFunction(() => {
-    const grid = document.getElementById('grid');
-    return grid.dataset.columns === '80' && grid.children.length === 25 &&
-      grid.children[0].textContent.length === 80;
+    const canvas = document.getElementById('screen');
+    return canvas.dataset.columns === '80' && canvas.dataset.rows === '25' &&
+      canvas.width === 80 * Number(canvas.dataset.cellWidth) &&
+      document.getElementById('text').children.length === 25;
   }, null, { timeout: WAIT_MS }).then(() => true, () => false);
   check('demo 1 renders 80 x 25 and the grid follows', size);
 
@@ -354,40 +438,227 @@ async function endOfInput(browser, origin) {
   await holdUntilMarker(page, 'ArrowDown', 6, 'Settings');
   for (const [name, end] of ends) {
     await page.keyboard.press('Enter');
-    await waitForRow(page, 2, 'Width? ');
+    await waitForRow(page, 2, 'Width?');
     await end();
     await step(name, () => page.waitForFunction(() => {
-      const rows = document.getElementById('grid').children;
+      const rows = document.getElementById('text').children;
       return rows[0].textContent.startsWith('Run DEMO 1') &&
         rows[6].textContent.startsWith('Settings    <--');
     }, null, { timeout: WAIT_MS }));
   }
   check('the button does not keep the focus, so Enter never presses it',
     await page.evaluate(() => document.activeElement !== document.getElementById('end-input')));
+
+  // A 400 x 300 window: the bar folds away, the menu keeps legible cells, the "?" opens the bar.
+  await page.setViewportSize({ width: 400, height: 300 });
+  const bar = () => page.evaluate(() => getComputedStyle(document.getElementById('bar')).display);
+  const small = await page.waitForFunction(() => {
+    const canvas = document.getElementById('screen');
+    return Number(canvas.dataset.cellHeight) / window.devicePixelRatio >= 12 &&
+      document.getElementById('stage').clientHeight === 300;
+  }, null, { timeout: 5000 }).then(() => true, () => false);
+  check('in a 400 x 300 window the bar folds and the menu keeps cells 12 pixels tall', small &&
+    (await bar()) === 'none');
+  await page.click('#bar-toggle');
+  check('and the "?" opens the bar', (await bar()) !== 'none');
   await page.close();
+}
+
+// The site server sends the site's files alone, the wasm as WebAssembly, compressed.
+async function siteServer(browser, origin) {
+  const answers = await Promise.all(['/CMakeCache.txt', '/../CMakeCache.txt',
+    '/compile_commands.json', '/mazecast.wasm'].map((name) => fetchHead(origin, name)));
+  check('the server answers 404 for the build folder\'s files',
+    answers.slice(0, 3).every((a) => a.status === 404), answers.map((a) => a.status).join());
+  const wasm = answers[3];
+  check('and sends the wasm as application/wasm, gzip-encoded',
+    wasm.status === 200 && wasm.headers['content-type'] === 'application/wasm' &&
+      wasm.headers['content-encoding'] === 'gzip', JSON.stringify(wasm.headers));
+}
+
+// What the page says while it loads and when it cannot run: each case prepares a fresh page
+// before it is opened, and may break it once the menu shows.
+async function honestStates(browser, origin) {
+  const notFound = (route) => route.fulfill({ status: 404, body: '' });
+  const cases = [
+    ['a wasm answered with 404', (p) => p.route('**/mazecast.wasm', notFound), null,
+      /mazecast\.wasm: 404/],
+    ['a script answered with 404', (p) => p.route('**/mazecast.js', notFound), null,
+      /mazecast\.js: 404/],
+    ['a browser without WebAssembly', (p) => p.addInitScript(() => { delete window.WebAssembly; }),
+      null, /cannot run WebAssembly/],
+    ['an exception in a page callback', null, (p) => p.evaluate(() => {
+      window.Module.showConsole = () => { throw new Error('broken'); };
+      window.dispatchEvent(new KeyboardEvent('keydown', { code: 'ArrowDown', key: 'ArrowDown' }));
+    }), /The game stopped: reload/],
+  ];
+  for (const [name, prepare, breakIt, expected] of cases) {
+    const context = await browser.newContext();
+    const page = await context.newPage();
+    if (prepare) {
+      await prepare(page);
+    }
+    await page.goto(origin + '/');
+    if (breakIt) {
+      await waitForRow(page, 0, 'Run DEMO 1');
+      await breakIt(page);
+    }
+    const failed = await page.waitForFunction(() => document.body.dataset.state === 'error',
+      null, { timeout: WAIT_MS }).then(() => true, () => false);
+    const message = await page.evaluate(() => document.getElementById('message').innerText);
+    check(name + ' shows its error in the page', failed && expected.test(message), message);
+    await context.close();
+  }
+  // A slow wasm: the page says it is loading until the menu is drawn.
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  let release;
+  const held = new Promise((resolve) => { release = resolve; });
+  await page.route('**/mazecast.wasm', (route) => held.then(() => route.continue()));
+  await page.goto(origin + '/');
+  const loading = await page.evaluate(() => document.body.dataset.state === 'loading' &&
+    /Loading/.test(document.getElementById('message').innerText));
+  release();
+  await waitForRow(page, 0, 'Run DEMO 1');
+  check('a slow link shows "Loading" until the menu is drawn', loading &&
+    await page.evaluate(() => document.body.dataset.state === 'ready'));
+  await context.close();
+  const off = await browser.newContext({ javaScriptEnabled: false });
+  const quiet = await off.newPage();
+  await quiet.goto(origin + '/');
+  const shown = await quiet.evaluate(() => document.body.innerText);
+  check('without JavaScript the page says it needs it, and nothing about loading',
+    /JavaScript/.test(shown) && !/Loading/.test(shown), shown.slice(0, 120));
+  await off.close();
+}
+
+// At device pixel ratio 1.5 and 2: motion adds up however it is split, and walls stay seamless.
+async function deviceRatios(browser, origin) {
+  for (const ratio of [1.5, 2]) {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 720 },
+      deviceScaleFactor: ratio });
+    const page = await context.newPage();
+    await page.goto(origin + '/');
+    await waitForRow(page, 0, 'Run DEMO 1');
+    await page.keyboard.press('Enter');
+    await waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000');
+    const seams = await colours(page, 1);
+    check('at device pixel ratio ' + ratio + ' the walls join without seams',
+      seams.length === 2, JSON.stringify(seams.slice(0, 4)));
+    if (ratio === 1.5) {
+      await page.mouse.click(640, 360);
+      await step('the pointer lock at ratio 1.5', () => page.waitForFunction(() =>
+        document.pointerLockElement !== null, null, { timeout: 5000 }));
+      await moveLocked(page, 10);
+      const one = await waitForAngle(page, '181.500000').then(() => true, () => false);
+      // The ten in one task, so that the game's next frame sees all of them: the turn of a
+      // frame is summed in single precision, and 0.7 + 0.8 degrees is not 1.5.
+      await page.evaluate(() => {
+        for (let i = 0; i < 10; ++i) {
+          document.dispatchEvent(new MouseEvent('mousemove', { movementX: 1, movementY: 0 }));
+        }
+      });
+      const ten = await waitForAngle(page, '183.000000').then(() => true, () => false);
+      check('at ratio 1.5 one 10 px motion and ten 1 px motions both turn 1.5 degrees',
+        one && ten, (await status(page)).angle);
+    }
+    await context.close();
+  }
+}
+
+// A phone: demo 1 started, walked and turned by touch, the settings answered on the keypad.
+async function touchPlay(browser, origin) {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 },
+    deviceScaleFactor: 3, hasTouch: true, isMobile: true });
+  const page = await context.newPage();
+  const cdp = await context.newCDPSession(page);
+  await page.goto(origin + '/');
+  await waitForRow(page, 0, 'Run DEMO 1');
+  const control = (name) => page.getByRole('button', { name, exact: true });
+  const centre = async (name) => {
+    const box = await control(name).boundingBox();
+    return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+  };
+  // Fingers down on, moved over and lifted from the page, several at once: { id: {x, y} }.
+  const touch = (type, fingers) => cdp.send('Input.dispatchTouchEvent', { type,
+    touchPoints: Object.entries(fingers).map(([id, at]) => ({ id: Number(id), ...at })) });
+  const holdControl = async (name, row, text) => {
+    await touch('touchStart', { 1: await centre(name) });
+    await waitForRow(page, row, text);
+    await touch('touchEnd', {});
+  };
+  const names = ['Up', 'Down', 'Enter'];
+  check('a touch screen shows the menu\'s controls by their keys\' names',
+    (await Promise.all(names.map((n) => control(n).isVisible()))).every(Boolean));
+  await holdControl('Down', 6, 'Settings    <--');
+  await control('Enter').tap();
+  await step('the on-screen Enter opens the settings', () => waitForRow(page, 2, 'Width?'));
+  for (const key of ['8', '1', 'Backspace', '0', 'Enter', '2', '5', 'Enter']) {
+    await control(key).tap();
+  }
+  await step('the keypad answers the width and the height, Backspace taking a digit back',
+    () => page.waitForFunction(() => document.getElementById('text').textContent
+      .includes('Set resolution: 80x25'), null, { timeout: WAIT_MS }));
+  await waitForRow(page, 6, 'Settings    <--');
+  await holdControl('Up', 0, 'Run DEMO 1  <--');
+  await control('Enter').tap();
+  await step('demo 1 starts by touch at 80 x 25',
+    () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
+  check('the demo shows W, A, S, D and Run',
+    (await Promise.all(['W', 'A', 'S', 'D', 'Run'].map((n) => control(n).isVisible())))
+      .every(Boolean));
+  const canvas = await page.locator('#screen').boundingBox();
+  check('the grid fills the width in portrait', canvas.width > 390 - 20, JSON.stringify(canvas));
+  // One finger holds W while another drags 10 CSS pixels (30 device pixels) over the view.
+  const w = await centre('W');
+  const view = { x: 100, y: canvas.y + canvas.height / 2 };
+  await touch('touchStart', { 1: w });
+  await page.waitForFunction(([pattern]) => {
+    const match = new RegExp(pattern).exec(document.getElementById('text').children[0].textContent);
+    return match !== null && Number(match[1]) <= 5.5;
+  }, [STATUS.source], { timeout: WAIT_MS });
+  await touch('touchStart', { 1: w, 2: view });
+  await touch('touchMove', { 1: w, 2: { x: view.x + 5, y: view.y } });
+  await touch('touchMove', { 1: w, 2: { x: view.x + 10, y: view.y } });
+  const turned = await waitForAngle(page, '183.000000').then(() => true, () => false);
+  const walking = (await status(page)).x;
+  await page.waitForTimeout(200);  // W still held: the walk goes on while the view turns
+  const walked = (await status(page)).x;
+  await touch('touchEnd', {});
+  check('a drag on the view turns 0.1 degree per device pixel', turned,
+    (await status(page)).angle);
+  check('while another finger holds the on-screen W', walked < walking, walking + ' ' + walked);
+  if (screenshot) {
+    const phone = path.join(path.dirname(screenshot), 'web-phone-screenshot.png');
+    await page.screenshot({ path: phone });
+    console.log('screenshot: ' + phone);
+  }
+  await context.close();
 }
 
 (async () => {
   for (const file of ['index.html', 'mazecast.js', 'mazecast.wasm']) {
-    if (!fs.existsSync(path.join(buildDir, file))) {
-      console.log('FAILED: ' + file + ' is not in ' + buildDir + ' (make web)');
+    if (!fs.existsSync(path.join(siteDir, file))) {
+      console.log('FAILED: ' + file + ' is not in ' + siteDir + ' (make web)');
       process.exit(1);
     }
   }
-  const server = await serve(buildDir);
-  const origin = 'http://127.0.0.1:' + server.address().port;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'mazecast-chromium-'));
-  const browser = await chromium.launchPersistentContext(profile, {
+  const { server, origin } = await serve(siteDir);
+  const browser = await chromium.launch({
     executablePath: CHROMIUM,
     headless: true,
-    viewport: { width: 1280, height: 720 },
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+  const desktop = await browser.newContext({ viewport: { width: 1280, height: 720 } });
   try {
-    for (const scenario of [menuAndDemoOne, settingsThenDemoOne, endOfInput]) {
+    // Each scenario with the desktop page's context, or the browser to make contexts of its own.
+    const scenarios = [[siteServer, browser], [menuAndDemoOne, desktop],
+      [settingsThenDemoOne, desktop], [endOfInput, desktop], [honestStates, browser],
+      [deviceRatios, browser], [touchPlay, browser]];
+    for (const [scenario, where] of scenarios) {
       try {
-        await scenario(browser, origin);
+        await scenario(where, origin);
       } catch (error) {
         if (!(error instanceof Stop)) {
           check(scenario.name + ' ran to its end', false, error.stack);
@@ -396,8 +667,7 @@ async function endOfInput(browser, origin) {
     }
   } finally {
     await browser.close();
-    server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
+    server.kill();
   }
   console.log(passed + ' passed, ' + failed + ' failed');
   process.exit(failed === 0 ? 0 : 1);

@@ -25,7 +25,7 @@ constexpr auto HELD_PRESSED = static_cast<std::int16_t>(0x8001);
 
 // One step of a key script: an event, or a query and the state it must answer.
 struct KeyStep {
-    char what;  // 'd' down, 'u' up, 'r' release all, 'q' query
+    char what;  // 'd' down, 'u' up, 'r' release all, 'c' Caps Lock (key: on), 'q' query
     int key;
     int physical;
     std::int16_t expected;  // for 'q'
@@ -84,6 +84,14 @@ TEST(WebKeyboard, AnswersHeldAndPressedSinceThePreviousQuery) {
           {'q', KEY_W, 0, UP},
           {'d', KEY_W, W_KEY, 0},
           {'q', KEY_W, 0, HELD_PRESSED}}},
+        {"with Caps Lock on a held letter holds Shift, as a capital does",
+         {{'c', 1, 0, 0},
+          {'d', KEY_W, W_KEY, 0},
+          {'q', KEY_SHIFT, 0, HELD},
+          {'u', KEY_W, W_KEY, 0},
+          {'q', KEY_SHIFT, 0, UP}}},
+        {"with Caps Lock off a letter is only itself",
+         {{'c', 0, 0, 0}, {'d', KEY_W, W_KEY, 0}, {'q', KEY_SHIFT, 0, UP}}},
         {"codes outside the table are never held",
          {{'d', -1, W_KEY, 0}, {'d', 256, W_KEY, 0}, {'q', -1, 0, UP}, {'q', 256, 0, UP}}},
     };
@@ -101,6 +109,9 @@ TEST(WebKeyboard, AnswersHeldAndPressedSinceThePreviousQuery) {
                 case 'r':
                     keyboard.releaseAll();
                     break;
+                case 'c':
+                    keyboard.setCapsLock(step.key != 0);
+                    break;
                 default:
                     EXPECT_EQ(keyboard.query(step.key), step.expected)
                         << c.name << ", query " << queryNumber;
@@ -114,8 +125,8 @@ TEST(WebKeyboard, AnswersHeldAndPressedSinceThePreviousQuery) {
 // A step on the virtual desktop and where the cursor must be afterwards.
 struct PointerStep {
     char what;  // 'a' pointer at, 'm' locked motion, 't' the game moves it, 's' page resized
-    std::int32_t a;
-    std::int32_t b;
+    double a;
+    double b;
     std::int32_t x;
     std::int32_t y;
 };
@@ -129,6 +140,9 @@ TEST(VirtualDesktop, KeepsTheCursorOnTheScreenAsADesktopDoes) {
         {"starts in the middle", {{'m', 0, 0, 640, 360}}},
         {"a resize before any pointer keeps it in the middle", {{'s', 1920, 1080, 960, 540}}},
         {"locked motion adds up", {{'m', 20, -5, 660, 355}, {'m', -40, 5, 620, 360}}},
+        {"motion between device pixels keeps its fraction for the next",
+         {{'m', 1.5, 0, 641, 360}, {'m', 1.5, -0.25, 643, 360}, {'m', 0, -0.75, 643, 359}}},
+        {"and backwards the same", {{'m', -0.75, 0, 640, 360}, {'m', -0.75, 0, 639, 360}}},
         {"locked motion stops at the right and bottom edges", {{'m', 5000, 5000, 1279, 719}}},
         {"and at the left and top edges", {{'m', -5000, -5000, 0, 0}}},
         {"the pointer's place is the cursor", {{'a', 100, 200, 100, 200}}},
@@ -145,16 +159,19 @@ TEST(VirtualDesktop, KeepsTheCursorOnTheScreenAsADesktopDoes) {
         for (const PointerStep& step : c.steps) {
             switch (step.what) {
                 case 'a':
-                    desktop.pointAt(step.a, step.b);
+                    desktop.pointAt(static_cast<std::int32_t>(step.a),
+                                    static_cast<std::int32_t>(step.b));
                     break;
                 case 'm':
                     desktop.moveBy(step.a, step.b);
                     break;
                 case 't':
-                    desktop.moveTo(step.a, step.b);
+                    desktop.moveTo(static_cast<std::int32_t>(step.a),
+                                   static_cast<std::int32_t>(step.b));
                     break;
                 default:
-                    desktop.resize(step.a, step.b);
+                    desktop.resize(static_cast<std::int32_t>(step.a),
+                                   static_cast<std::int32_t>(step.b));
                     break;
             }
             EXPECT_EQ(desktop.x(), step.x) << c.name << ", step " << stepNumber;
