@@ -41,6 +41,7 @@ std::size_t presentToTerminal(TerminalScreen& screen) {
                            static_cast<std::size_t>(world.screenWidth));
     }
     const std::string bytes = screen.present(console());
+    console().clearRowChanges();
     if (!bytes.empty() && write(devNull(), bytes.data(), bytes.size()) < 0) {
         return 0;
     }

@@ -39,6 +39,7 @@ void present() {
         const int top =
             terminal.lineMode ? terminal.console.cursorRow() - terminal.screen.rows() + 1 : 0;
         terminal.output += terminal.screen.present(terminal.console, top);
+        terminal.console.clearRowChanges();  // what changed is in the output now
         flushOutput();
     } while (terminal.resized);  // the window changed size while the frame was being sent
 }

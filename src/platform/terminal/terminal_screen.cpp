@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstring>
 
 #include "platform/console/console_facts.h"
 
@@ -143,12 +142,10 @@ std::string TerminalScreen::present(const ConsoleModel& model, int top) {
     shownChanges = model.changes();
     const auto width = static_cast<std::size_t>(columns);
     for (int row = 0; row < rows; ++row) {
-        const std::size_t rowStart = static_cast<std::size_t>(row) * width;
-        if (std::memcmp(&shownChars[rowStart], model.rowCharacters(top + row), width) == 0 &&
-            (!colourAllowed ||
-             std::memcmp(&shownAttributes[rowStart], model.rowAttributes(top + row), width) == 0)) {
-            continue;  // the whole row as shown
+        if (!model.rowChanged(top + row)) {
+            continue;  // not a cell of the row changed since the last presentation
         }
+        const std::size_t rowStart = static_cast<std::size_t>(row) * width;
         const auto differs = [&](int column) {
             const std::size_t at = rowStart + static_cast<std::size_t>(column);
             return shownChars[at] != model.character(column, top + row) ||

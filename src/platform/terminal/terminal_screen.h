@@ -45,8 +45,10 @@ public:
     // again at the next presentation.
     void forget();
 
-    // The bytes that make the window show `model` from its row `top` on: each run of changed
-    // cells placed with one cursor move, colours set where they change; after a resize or
+    // The bytes that make the window show `model` from its row `top` on: in the rows the
+    // model marks as changed, each run of cells that differ from what the window shows placed
+    // with one cursor move, colours set where they change (the caller clears the marks once
+    // the bytes are sent); after a resize or
     // forget(), every cell the window shows, and what lies beyond the model erased; then the
     // cursor back to the window's top-left. Empty when nothing changed.
     std::string present(const ConsoleModel& model, int top = 0);
