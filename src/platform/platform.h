@@ -21,7 +21,9 @@ struct ConsoleCursorInfo {
 // Key codes understood by platformKeyState (the desktop's virtual-key numbering).
 constexpr int KEY_RETURN = 0x0D;
 constexpr int KEY_SHIFT = 0x10;
+constexpr int KEY_LEFT = 0x25;  // Left and Right: asked by platforms that turn with them
 constexpr int KEY_UP = 0x26;
+constexpr int KEY_RIGHT = 0x27;
 constexpr int KEY_DOWN = 0x28;
 constexpr int KEY_A = 0x41;
 constexpr int KEY_D = 0x44;

@@ -29,8 +29,6 @@ namespace terminal_platform {
 
 namespace {
 
-constexpr int KEY_LEFT = 0x25;
-constexpr int KEY_RIGHT = 0x27;
 constexpr int EXIT_REFUSED = 2;                 // not a terminal, or no way to see signals
 constexpr std::int32_t ARROW_TURN_PIXELS = 36;  // a held arrow turns about 90 degrees a second
 // Key queries this long after the last pause come from a loop that never pauses (the menu):

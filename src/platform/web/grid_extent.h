@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "platform/console/written_extent.h"
+
 class GridExtent {
 public:
     // Shows `columns` x `rows` to start, of a console `maxColumns` x `maxRows` cells.
@@ -26,6 +28,5 @@ private:
     int shownRows;
     int consoleColumns;
     int consoleRows;
-    int writtenColumns = 0;  // since the console was last shown; 0 for none
-    int writtenRows = 0;
+    WrittenExtent written{0, 0};  // since the console was last shown; 0 x 0 for none
 };

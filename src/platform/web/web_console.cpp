@@ -5,6 +5,7 @@
 #include <ostream>
 #include <vector>
 
+#include "platform/console/console_facts.h"
 #include "platform/console/console_text.h"
 #include "platform/platform.h"
 #include "platform/web/grid_extent.h"
@@ -13,13 +14,9 @@
 
 namespace {
 
-constexpr int CONSOLE_SIZE = 512;   // the largest frame, in both directions
-constexpr int FIRST_COLUMNS = 120;  // the game's default frame, shown until it presents one
-constexpr int FIRST_ROWS = 40;
-constexpr std::uint8_t RUNNING_ATTRIBUTE = 0x3F;
-
-ConsoleModel console(CONSOLE_SIZE, CONSOLE_SIZE);
-GridExtent extent(FIRST_COLUMNS, FIRST_ROWS, CONSOLE_SIZE, CONSOLE_SIZE);
+ConsoleModel console(LARGEST_CONSOLE, LARGEST_CONSOLE);
+// The game's default frame is shown until it presents one.
+GridExtent extent(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS, LARGEST_CONSOLE, LARGEST_CONSOLE);
 ConsoleCursorInfo cursorInfo{25, true};
 ConsoleTextBuffer outputBuffer(console);
 std::ostream outputStream(&outputBuffer);

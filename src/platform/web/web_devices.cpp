@@ -2,6 +2,7 @@
 // functions below while the game is paused, and the game's queries answer from them.
 #include <emscripten.h>
 
+#include "platform/console/console_facts.h"
 #include "platform/platform.h"
 #include "platform/web/virtual_desktop.h"
 #include "platform/web/web_keyboard.h"
@@ -14,12 +15,10 @@ namespace {
 // waits for the page's next input event, so it answers a key at once. Only the page's events
 // change what it asks, so the wait's bound is long: every wake-up costs the browser a task.
 constexpr std::uint32_t IDLE_WAIT_MS = 500;
-constexpr int KEY_LEFT = 0x25;
-constexpr int KEY_RIGHT = 0x27;
 constexpr double ARROW_TURN_PIXELS = 36;  // per frame: a held arrow turns about 90 degrees a second
 
 WebKeyboard keyboard;
-VirtualDesktop desktop(1920, 1080);
+VirtualDesktop desktop(DESKTOP_WIDTH, DESKTOP_HEIGHT);
 // For each key, the number of pauses made before its last query, plus one (0: never queried).
 std::uint64_t queriedAfterPauses[WebKeyboard::KEY_COUNT];
 

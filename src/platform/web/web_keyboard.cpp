@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/console/key_state.h"
+
 namespace {
 
 bool validKey(int key) {
@@ -58,10 +60,7 @@ std::int16_t WebKeyboard::query(int key) {
         return 0;
     }
     KeyRecord& record = records[static_cast<std::size_t>(key)];
-    std::uint16_t state = held(key) ? 0x8000U : 0U;
-    if (record.wentDown) {
-        state |= 0x0001U;
-    }
+    const bool pressed = record.wentDown;
     record.wentDown = false;
-    return static_cast<std::int16_t>(state);
+    return keyStateWord(held(key), pressed);
 }
