@@ -1,11 +1,14 @@
 // Typed lines at the settings prompt: what a terminal user's keys do to the line and to the
-// screen.
+// screen, and the standard input stream the lines are read through.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <istream>
 #include <string>
 #include <vector>
 
 #include "platform/console/line_editor.h"
+#include "platform/console/typed_input.h"
 
 namespace {
 
@@ -93,6 +96,35 @@ TEST(LineEditing, ALineOfTooManyRunsIsCutThereAndTheNextOneStartsAfresh) {
     editor.take('5', model);
     ASSERT_EQ(editor.take('\r', model), LineStatus::Done);
     EXPECT_EQ(handedOut(editor), "5\n");
+}
+
+TEST(TextStreams, TypedLinesFeedExtractionAndAnEmptyReadIsEndOfInput) {
+    std::vector<std::string> lines{"80 2", "5\n", "abc\n"};
+    std::size_t next = 0;
+    TypedInputBuffer buffer([&](char* into, std::size_t capacity) -> std::size_t {
+        if (next >= lines.size()) {
+            return 0;  // Ctrl+D
+        }
+        const std::string& line = lines[next++];
+        const std::size_t count = std::min(capacity, line.size());
+        line.copy(into, count);
+        return count;
+    });
+    std::istream in(&buffer);
+    int width = 0;
+    int height = 0;
+    in >> width >> height;  // "25" arrives in two reads
+    EXPECT_EQ(width, 80);
+    EXPECT_EQ(height, 25);
+    int value = 7;
+    in >> value;
+    EXPECT_TRUE(in.fail());
+    in.clear();
+    std::string rest;
+    in >> rest;
+    EXPECT_EQ(rest, "abc");
+    in >> rest;
+    EXPECT_TRUE(in.eof());
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
-// The virtual pointer and window geometry, and the text streams over the output queue and
-// the typed-line reader.
+// The virtual pointer and the window's geometry.
 #include <gtest/gtest.h>
 
-#include <istream>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "platform/console/typed_input.h"
 #include "platform/terminal/virtual_pointer.h"
 
 using namespace terminal_platform;
@@ -102,35 +98,6 @@ TEST(VirtualPointer, ExtremeReportsAndEndlessNudgesStayBounded) {
     pointer.nudge(1 << 30);
     pointer.nudge(1 << 30);
     EXPECT_EQ(pointer.x(), BOUND);  // pushed to the bound, not wrapped to a negative
-}
-
-TEST(TextStreams, TypedLinesFeedExtractionAndAnEmptyReadIsEndOfInput) {
-    std::vector<std::string> lines{"80 2", "5\n", "abc\n"};
-    std::size_t next = 0;
-    TypedInputBuffer buffer([&](char* into, std::size_t capacity) -> std::size_t {
-        if (next >= lines.size()) {
-            return 0;  // Ctrl+D
-        }
-        const std::string& line = lines[next++];
-        const std::size_t count = std::min(capacity, line.size());
-        line.copy(into, count);
-        return count;
-    });
-    std::istream in(&buffer);
-    int width = 0;
-    int height = 0;
-    in >> width >> height;  // "25" arrives in two reads
-    EXPECT_EQ(width, 80);
-    EXPECT_EQ(height, 25);
-    int value = 7;
-    in >> value;
-    EXPECT_TRUE(in.fail());
-    in.clear();
-    std::string rest;
-    in >> rest;
-    EXPECT_EQ(rest, "abc");
-    in >> rest;
-    EXPECT_TRUE(in.eof());
 }
 
 }  // namespace
