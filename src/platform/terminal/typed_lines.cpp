@@ -76,7 +76,9 @@ std::size_t readTypedLine(char* buffer, std::size_t capacity) {
             continue;
         }
         present();  // the prompt and the echo (again, after a resume or a resize)
-        pump(-1);
+        if (terminal.typed.empty()) {
+            pump(-1);  // else the presentation's wait for room took in what was typed since
+        }
     }
 }
 
