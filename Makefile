@@ -1,6 +1,8 @@
 # Convenience targets over the CMake presets. `make test` builds everything and runs every test.
 PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
+# The tests run as many at once as there are cores: the ones that must run alone hold a lock.
+JOBS ?= $(shell nproc)
 
 .PHONY: all configure build run test bench check-sanitize format check-format clean install
 
@@ -16,7 +18,7 @@ run: build
 	./$(BUILD_DIR)/mazecast
 
 test: build
-	ctest --preset $(PRESET)
+	ctest --preset $(PRESET) -j$(JOBS)
 
 bench: configure
 	cmake --build --preset $(PRESET) --target mazecast_bench
@@ -26,7 +28,7 @@ bench: configure
 check-sanitize:
 	cmake --preset sanitize
 	cmake --build --preset sanitize
-	ctest --preset sanitize
+	ctest --preset sanitize -j$(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -30,4 +30,4 @@ wineboot -i > /dev/null 2>&1 || true
 
 # A wine process that fails to start now and then is wine's, not the game's: a failed test is
 # run once more before it counts.
-ctest --preset windows --repeat until-pass:2
+ctest --preset windows -j"$(nproc)" --repeat until-pass:2

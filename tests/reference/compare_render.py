@@ -1,13 +1,24 @@
 #!/usr/bin/env python3
-"""Compare mazecast-render with the Python reference on random poses.
+"""Compare a build of mazecast-render with the Python reference, or with the native tool.
 
-Every case runs the C++ tool and the reference with the same options and
-compares the printed bytes exactly.  Exits non-zero on any difference.
+Every case runs the tool under test and the oracle with the same options and
+compares the printed bytes exactly.  The tool runs as it is (`--runner
+native`), under an emulator with the Windows C runtime's "\\r\\n" line ends
+read as "\\n" (`--runner wine`; an empty --emulator runs the .exe directly, on
+Windows itself), or as WebAssembly under Node.js (`--runner node`).  The
+oracle is the Python reference (exit status 0 and the same standard output),
+or with `--native` the native tool (the same exit status, standard output and
+standard error), which also answers the golden render cases (`--golden`,
+errors included).  Exits non-zero on any difference, 77 (skipped) when the
+native tool or Node.js is missing.
 """
 
 import argparse
+import concurrent.futures
 import os
 import random
+import shlex
+import shutil
 import subprocess
 import sys
 
@@ -130,77 +141,111 @@ def options(case, raw):
     return opts + ['--raw'] if raw else opts
 
 
-def first_difference(want, got):
+def row_difference(want, got):
+    """The first row where two outputs differ, and its first differing column."""
     want_rows, got_rows = want.split(b'\n'), got.split(b'\n')
-    for i in range(max(len(want_rows), len(got_rows))):
-        a = want_rows[i] if i < len(want_rows) else None
-        b = got_rows[i] if i < len(got_rows) else None
-        if a != b:
-            return i, a, b
-    return None
+    for row in range(max(len(want_rows), len(got_rows))):
+        a = want_rows[row] if row < len(want_rows) else b''
+        b = got_rows[row] if row < len(got_rows) else b''
+        if a != b or row >= min(len(want_rows), len(got_rows)):
+            col = next((i for i, (x, y) in enumerate(zip(a, b)) if x != y), None)
+            return ('first differing row %d (column %s)\n  want: %r\n  got : %r'
+                    % (row, col, a, b))
+    return 'no differing row'
 
 
-def check(render, case, raw):
-    """None when equal, else a description of the first difference."""
-    opts = options(case, raw)
+def golden_cases(path):
+    """(name, arguments, None) of each 'name: arguments' line of the golden render cases."""
+    with open(path, encoding='utf-8') as f:
+        lines = [line.strip() for line in f]
+    return [(name.strip(), shlex.split(arguments), None)
+            for name, _, arguments in (line.partition(':') for line in lines
+                                       if line and not line.startswith('#'))]
+
+
+def pose_cases(count, seed, fixed):
+    """(name, options, pose) of the fixed poses and `count` random ones."""
+    rng = random.Random(seed)
+    cases = [(c, 'fixed') for c in FIXED_CASES] if fixed else []
+    cases += [random_case(rng) for _ in range(count)]
+    return [('case %d (%s position, seed %d)' % (i, kind, seed), options(case, i % 4 != 1), case)
+            for i, (case, kind) in enumerate(cases)]
+
+
+def run(command, crlf=False):
+    """(exit status, stdout, stderr), "\\r\\n" read as "\\n" when `crlf`."""
     try:
-        proc = subprocess.run([render] + opts, capture_output=True,
-                              timeout=60)
+        done = subprocess.run(command, capture_output=True, timeout=120)
     except (OSError, subprocess.TimeoutExpired) as e:
-        return 'command: %s %s\n%s' % (render, ' '.join(opts), e)
-    map_no, x, y, angle, width, height = case
-    want = rr.render(map_no, rr.parse_f32(x), rr.parse_f32(y),
-                     rr.parse_f32(angle), width, height, raw)
-    if proc.returncode == 0 and proc.stdout == want:
+        return None, b'', str(e).encode()
+    if not crlf:
+        return done.returncode, done.stdout, done.stderr
+    return (done.returncode, done.stdout.replace(b'\r\n', b'\n'),
+            done.stderr.replace(b'\r\n', b'\n'))
+
+
+def compare(prefix, crlf, render, native, case):
+    """None when the tool prints what the oracle does, else what differs. The reference says
+    nothing about standard error (None)."""
+    name, arguments, pose = case
+    command = prefix + [render] + arguments
+    got = run(command, crlf)
+    if native is None:
+        map_no, x, y, angle, width, height = pose
+        want = (0, rr.render(map_no, rr.parse_f32(x), rr.parse_f32(y), rr.parse_f32(angle),
+                             width, height, '--raw' in arguments), None)
+    else:
+        want = run([native] + arguments)
+    differ = [(label, w, g) for label, w, g in zip(('exit status', 'stdout', 'stderr'), want, got)
+              if w is not None and w != g]
+    if not differ:
         return None
-    lines = ['command: %s %s' % (render, ' '.join(opts))]
-    if proc.returncode != 0:
-        lines.append('exit status %d, stderr: %r'
-                     % (proc.returncode, proc.stderr[:300]))
-    diff = first_difference(want, proc.stdout)
-    if diff:
-        row, a, b = diff
-        col = next((i for i in range(min(len(a or b''), len(b or b'')))
-                    if a[i] != b[i]), None)
-        lines.append('first differing row %d (column %s)' % (row, col))
-        lines.append('  reference: %r' % a)
-        lines.append('  C++      : %r' % b)
-    return '\n'.join(lines)
+    return '\n'.join(['%s: %s' % (name, ' '.join(command))] + [
+        '  stdout: ' + row_difference(w, g) if label == 'stdout'
+        else '  %s: want %r, got %r' % (label, w, g[:300] if isinstance(g, bytes) else g)
+        for label, w, g in differ])
 
 
 def main(argv=None):
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     p.add_argument('--render', default=DEFAULT_RENDER,
-                   help='path of mazecast-render')
+                   help='the mazecast-render under test')
+    p.add_argument('--runner', choices=('native', 'wine', 'node'),
+                   default='native', help='how the tool under test runs')
+    p.add_argument('--emulator', default='wine',
+                   help='what runs a Windows executable (--runner wine)')
+    p.add_argument('--node', default='node', help='Node.js (--runner node)')
+    p.add_argument('--native', help='compare with this native tool, not the reference')
+    p.add_argument('--golden', help='the golden render cases, for --native')
     p.add_argument('--cases', type=int, default=300,
                    help='number of random cases')
     p.add_argument('--seed', type=int, default=20240601)
     p.add_argument('--no-fixed', action='store_true',
                    help='skip the fixed hand-worked poses')
+    p.add_argument('--jobs', type=int, default=1, help='cases run at once')
     a = p.parse_args(argv)
-    if not os.access(a.render, os.X_OK):
+    prefix = {'native': [], 'wine': [a.emulator] if a.emulator else [],
+              'node': [a.node]}[a.runner]
+    if a.native is not None:
+        for tool in [a.native] + prefix:
+            if not shutil.which(tool):
+                print('skipped: %s not found (the native tool: build the native tree first)' % tool)
+                return 77
+    elif a.runner == 'native' and not os.access(a.render, os.X_OK):
         print('mazecast-render not found at %s' % a.render)
         return 2
 
-    rng = random.Random(a.seed)
-    cases = [] if a.no_fixed else [(c, 'fixed') for c in FIXED_CASES]
-    cases += [random_case(rng) for _ in range(a.cases)]
-    passed, failed = 0, []
-    for i, (case, kind) in enumerate(cases):
-        raw = i % 4 != 1
-        report = check(a.render, case, raw)
-        if report is None:
-            passed += 1
-            continue
-        if not failed:
-            print('FAIL case %d (%s position, seed %d):\n%s'
-                  % (i, kind, a.seed, report))
-        failed.append((i, kind))
-    if len(failed) > 1:
-        print('other failing cases: %s' % ', '.join(
-            '%d (%s)' % f for f in failed[1:21]))
-    print('%d passed, %d failed' % (passed, len(failed)))
-    return 1 if failed else 0
+    cases = golden_cases(a.golden) if a.golden and a.native else []
+    cases += pose_cases(a.cases, a.seed, not a.no_fixed)
+    with concurrent.futures.ThreadPoolExecutor(max_workers=a.jobs) as pool:
+        reports = list(pool.map(
+            lambda case: compare(prefix, a.runner == 'wine', a.render, a.native, case),
+            cases))
+    failures = [r for r in reports if r is not None]
+    for report in failures[:10]:
+        print('FAIL ' + report)
+    print('%d passed, %d failed' % (len(cases) - len(failures), len(failures)))
+    return 1 if failures else 0
 
 
 if __name__ == '__main__':

@@ -1,108 +1,75 @@
 #!/usr/bin/env python3
 """Plays a terminal that speaks the progressive keyboard protocol to the game over a
-pseudo-terminal: answers its start-up queries, visits the settings screen, sends press and
-release events and mouse motion in cells, quits with the protocol's Ctrl+C and checks what the
-game left behind. Like some real terminals it tells its size in pixels only when asked for the
-text area: no pixels in the size report, no answer to the cell-size query.
+pseudo-terminal that controls no session: answers its start-up queries, visits the settings
+screen, sends press and release events and mouse motion in cells, quits with the protocol's
+Ctrl+C and checks what the game left behind. Like some real terminals it tells its size in
+pixels only when asked for the text area: no pixels in the size report, no answer to the
+cell-size query.
 
 Usage: keyboard_protocol_pty.py PATH/TO/mazecast
 """
 import os
-import re
 import signal
-import struct
-import subprocess
 import sys
 import termios
-import fcntl
 
-from pty_screen import PtyScreen, ScreenGrid
+from pty_screen import PUSH, Checks, Game
 
-STATUS = re.compile(r"X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+)")
-PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c"
 # Flags 0 in force, no pixel mouse, a text area of 1200 x 800 pixels (10 x 20 cells), then the
 # device attributes.
 PROBE_REPLY = b"\x1b[?0u\x1b[?1016;0$y\x1b[4;800;1200t\x1b[?62;22c"
-PUSH = b"\x1b[>11u"
-CONFIRM = b"\x1b[?u\x1b[c"
-CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
 MARKER = "<--"  # the menu's marker
 SETTINGS_LINE = 7
 FIRST_LINE = 1
 WALL_X = 10.75  # the furthest a player walks back along demo 1's row 6
 
 
-class Terminal(PtyScreen):
-    def __init__(self, program):
-        self.master, slave = os.openpty()
-        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 120, 0, 0))
-        self.before = termios.tcgetattr(slave)
-        self.slave = slave
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-kitty",
-               "LANG": "C.UTF-8"}
-        self.process = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave,
-                                        env=env, start_new_session=True)
-        self.output = b""
-        self.grid = ScreenGrid(40, 120)
+def marker_line(term):
+    """The line the menu's marker stands on (one-based), None while none is shown."""
+    for row in range(8):
+        if term.grid.line(row).endswith(MARKER):
+            return row + 1
+    return None
 
-    def status(self):
-        """The position and angle the window's status line shows, None without one."""
-        found = STATUS.match(self.grid.line(0))
-        return tuple(float(v) for v in found.groups()) if found else None
 
-    def marker_line(self):
-        """The line the menu's marker stands on (one-based), None while none is shown."""
-        for row in range(8):
-            if self.grid.line(row).endswith(MARKER):
-                return row + 1
-        return None
+def menu_press(term, press, release, end_line):
+    """Presses an arrow, holds it until the menu's marker moves (or stands on `end_line`, the
+    end it moves towards) and lets it go. A press and its release that reach the game in one
+    read would be no hold at all, so the release waits for the move."""
+    term.wait_until(lambda: marker_line(term) is not None)
+    before = marker_line(term)
+    term.send(press)
+    term.wait_until(lambda: before == end_line or marker_line(term) != before)
+    term.send(release)
 
-    def menu_press(self, press, release, end_line):
-        """Presses an arrow, holds it until the menu's marker moves (or stands on `end_line`,
-        the end it moves towards) and lets it go. A press and its release that reach the game
-        in one read would be no hold at all, so the release waits for the move."""
-        self.wait_until(lambda: self.marker_line() is not None)
-        before = self.marker_line()
-        self.send(press)
-        self.wait_until(lambda: before == end_line or self.marker_line() != before)
-        self.send(release)
 
-    def types_raw(self):
-        """The terminal passes typed bytes on as they come, without echo: the game edits and
-        echoes the line itself."""
-        line_mode = termios.tcgetattr(self.slave)[3]
-        return line_mode & termios.ICANON == 0 and line_mode & termios.ECHO == 0
+def at_rest(term):
+    """The status once the game has read every key sent and drawn a few frames after them:
+    with key releases reported, where the player then is, it stays."""
+    return term.status() if term.wait_passes() else None
 
 
 def main():
-    passed = []
-    failed = []
-
-    def check(name, ok):
-        (passed if ok else failed).append(name)
-        print(("ok: " if ok else "FAILED: ") + name)
-        return ok
-
-    term = Terminal(os.path.realpath(sys.argv[1]))
-    try:
-        check("start-up queries sent", term.wait_for(PROBE))
-        term.send(PROBE_REPLY)
-        check("keyboard flags 1|2|8 pushed and re-queried", term.wait_for(PUSH + CONFIRM))
-        term.send(CONFIRM_REPLY)
-        check("menu shown", term.wait_for(b"Run DEMO 1"))
+    results = Checks()
+    check = results.check
+    with Game(os.path.realpath(sys.argv[1]), pixels=False, controlling=False) as term:
+        asked, pushed, shown = term.start_menu(reply=PROBE_REPLY)
+        check("start-up queries sent", asked)
+        check("keyboard flags 1|2|8 pushed and re-queried", pushed)
+        check("menu shown", shown)
 
         # The settings screen: typed lines read raw and edited and echoed by the game, the
         # protocol's flags popped and mouse reporting off meanwhile, and both back once the
         # menu returns.
         for _ in range(3):
-            term.menu_press(b"\x1b[B", b"\x1b[1;1:3B", SETTINGS_LINE)
+            menu_press(term, b"\x1b[B", b"\x1b[1;1:3B", SETTINGS_LINE)
         # A quick tap: a terminal sends no release once it has taken the flags' pop.
         entered = len(term.output)
         term.send(b"\x1b[13u\x1b[13;1:3u")
         check("Enter on Settings asks for the width", term.wait_for(b"Width?", start=entered))
         check("flags popped and mouse off for typing",
-              term.wait_for(b"\x1b[<u", 2.0, entered)
-              and term.wait_for(b"\x1b[?1003l", 2.0, entered))
+              term.wait_for(b"\x1b[<u", start=entered)
+              and term.wait_for(b"\x1b[?1003l", start=entered))
         check("raw input without the terminal's echo while typing",
               term.wait_until(term.types_raw))
         term.send(b"80\r")
@@ -112,11 +79,11 @@ def main():
         check("settings accept 80 25", term.wait_for(b"Set resolution: 80x25", start=entered))
         accepted = term.output.rfind(b"Set resolution: 80x25")
         check("flags pushed and mouse on again afterwards",
-              term.wait_for(PUSH, 8.0, accepted) and b"\x1b[?1003h" in term.output[accepted:])
+              term.wait_for(PUSH, start=accepted) and b"\x1b[?1003h" in term.output[accepted:])
         check("raw input again afterwards", termios.tcgetattr(term.slave)[3] & termios.ICANON == 0)
-        check("the menu returns after the pause", term.wait_for(b"Run DEMO 1", 8.0, accepted))
+        check("the menu returns after the pause", term.wait_for(b"Run DEMO 1", start=accepted))
         for _ in range(3):
-            term.menu_press(b"\x1b[A", b"\x1b[1;1:3A", FIRST_LINE)
+            menu_press(term, b"\x1b[A", b"\x1b[1;1:3A", FIRST_LINE)
         term.send(b"\x1b[13u")
         term.read(0.1)
         term.send(b"\x1b[13;1:3u")
@@ -133,30 +100,30 @@ def main():
         term.send(b"\x1b[119;2u")
         term.wait_until(x_at_most(5.0))
         term.send(b"\x1b[119;2:3u\x1b[57441;1:3u")
-        ran = term.settle(term.status)
+        ran = at_rest(term)
         check("W held with Shift walks in half cells (X=%s)" % (ran,),
               ran is not None and ran[0] <= 5.0 and (ran[0] * 2) % 1.0 == 0.0)
         ran_x = ran[0] if ran else 5.0
 
         # One press of S and no repeats: held until its release, not for a tap's two steps.
         # It is let go once a third step is seen; then the release must stop the player where
-        # it is, short of the wall, and for good.
+        # it is, short of the wall, and for good (a dozen frames on).
         term.send(b"\x1b[115u")
         term.wait_until(lambda: term.status()[0] - ran_x > 0.5 + 1e-6)
         term.send(b"\x1b[115;1:3u")
-        walked = term.settle(term.status)
+        walked = at_rest(term)
         check("S held by its press walks on without repeats (X=%s)" % (walked,),
               walked is not None and walked[0] - ran_x > 0.5 + 1e-6)
         check("S release stops the player short of the wall",
               walked is not None and walked[0] < WALL_X)
-        term.read(0.5)
+        term.wait_passes(12)
         check("S release stops the player", walked is not None and term.status() == walked)
 
         # A tap quicker than a frame, its press and release in one read, still steps once.
         term.send(b"\x1b[119u\x1b[119;1:3u")
-        tapped = term.settle(term.status)
+        tapped = at_rest(term)
         check("a W tap within one frame steps (X=%s)" % (tapped,),
-              tapped is not None and tapped[0] < walked[0])
+              tapped is not None and walked is not None and tapped[0] < walked[0])
 
         # Cell reports: the first anchors, 5 cells to the right are 50 pixels of the text
         # area's 10-pixel cells and turn 5 degrees.
@@ -164,27 +131,18 @@ def main():
         term.read(0.1)
         term.send(b"\x1b[<35;65;15M")
         check("mouse motion turns 0.1 degree a pixel of the text area's cells",
-              term.wait_until(lambda: term.status() is not None
-                              and term.status()[2] == 185.0, 2.0))
+              term.wait_until(lambda: term.status() is not None and term.status()[2] == 185.0))
 
         term.output = b""
         term.send(b"\x1b[99;5u")
-        try:
-            code = term.process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            code = None
-        term.read(0.2)
-        check("protocol Ctrl+C ends the game by SIGINT", code == -signal.SIGINT)
+        ended = term.wait_report("signal")
+        check("protocol Ctrl+C ends the game by SIGINT (%s)" % ended,
+              ended == "signal %d" % signal.SIGINT)
         check("keyboard flags popped, mouse off, main screen back",
               b"\x1b[<u" in term.output and b"\x1b[?1003l" in term.output
               and term.output.rstrip().endswith(b"\x1b[?1049l"))
         check("terminal settings restored", termios.tcgetattr(term.slave) == term.before)
-    finally:
-        if term.process.poll() is None:
-            term.process.kill()
-            term.process.wait()
-    print("%d passed, %d failed" % (len(passed), len(failed)))
-    return 1 if failed else 0
+    return results.summary()
 
 
 if __name__ == "__main__":

@@ -18,19 +18,11 @@ program=$(realpath "$1")
 screen() {
     kitty @ --to "unix:$work/kitty.sock" get-text 2>/dev/null
 }
-# The status line on the screen, as "X Y A".
-status() {
-    screen | grep -aoE 'X:-?[0-9.]+ Y:-?[0-9.]+ A:-?[0-9.]+' | head -n 1 |
-        sed -E 's/X:([^ ]+) Y:([^ ]+) A:(.+)/\1 \2 \3/'
-}
-wait_screen() {
-    local deadline=$((SECONDS + ${2:-5}))
-    while ((SECONDS < deadline)); do
-        screen | grep -aq -- "$1" && return 0
-        sleep 0.2
-    done
-    return 1
-}
+screen_has() { screen | grep -aq -- "$1"; }
+wait_screen() { wait_until "${2:-5}" screen_has "$1"; }
+# The status line, read from kitty's log of the game's bytes: kitty's remote control takes too
+# long on a loaded machine to tell when to let a key go.
+status() { log_status; }
 
 # What runs in the window records the terminal's modes and settings before and after the game.
 write_inside_script
@@ -39,14 +31,18 @@ write_inside_script
 start_xvfb 1280x1024x24
 
 # No window manager: the keyboard goes to the window under the pointer, which starts on it.
-# No configuration file, a fixed size in cells, no bell, no blinking, no size remembered.
+# No configuration file, a fixed size in cells, no bell, no blinking, no size remembered. The
+# game's bytes are read as they come and the window is drawn at most ten times a second: kitty
+# takes key events in the loop that draws, so each drawing in software delays a key's release.
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" XDG_CONFIG_HOME="$work/config" \
     XDG_CACHE_HOME="$work/cache" LANG=C.UTF-8 LIBGL_ALWAYS_SOFTWARE=1 \
-    kitty --config NONE -o allow_remote_control=yes --listen-on "unix:$work/kitty.sock" \
+    kitty --config NONE --dump-bytes "$work/log" -o allow_remote_control=yes \
+    --listen-on "unix:$work/kitty.sock" \
     -o initial_window_width=120c -o initial_window_height=40c -o remember_window_size=no \
     -o font_size=11 -o enable_audio_bell=no -o cursor_blink_interval=0 \
     -o update_check_interval=0 -o placement_strategy=top-left -o window_padding_width=0 \
-    bash "$work/inside.sh" "$work" "$program" >"$work/kitty.err" 2>&1 &
+    -o input_delay=0 -o repaint_delay=100 -o sync_to_monitor=no \
+    bash "$work/inside.sh" "$work" "$program" >"$work/terminal.err" 2>&1 &
 terminal_pid=$!
 # kitty exits at once when it has no usable OpenGL; then there is nothing to test here.
 for _ in $(seq 150); do
@@ -56,30 +52,20 @@ for _ in $(seq 150); do
 done
 if ! kill -0 "$terminal_pid" 2>/dev/null; then
     echo "SKIPPED: kitty could not start on the virtual display (no usable OpenGL?):"
-    cat "$work/kitty.err"
+    cat "$work/terminal.err"
     terminal_pid=
     exit 77
 fi
 xdotool mousemove 400 300
-check "menu appears in kitty" wait_screen 'Run DEMO 1' 10
-if [ "$failed" -gt 0 ]; then  # nothing more can pass: say why, within the test's time
-    kill -0 "$terminal_pid" 2>/dev/null || echo "  (kitty has exited)"
-    kill -0 "$xvfb_pid" 2>/dev/null || echo "  (Xvfb has exited)"
-    sed 's/^/  kitty: /' "$work/kitty.err"
-    sed 's/^/  Xvfb: /' "$work/xvfb.err"
-    exit 1
-fi
+start_game kitty wait_screen
 check "the terminal's modes were read before the game" grep -q '?0u' "$work/modes.before"
-
-xdotool key Return
-check "Enter starts demo 1" wait_status 'x == 6 && y == 6 && a == 180'
 
 # W held with the X server's auto-repeat on (Xvfb's: after 660 ms, 25 a second): kitty reports
 # the press, repeats and the release. A step is 0.25 cells a frame; held W walks on from x = 6
 # towards the wall at x = 1 (a tap would walk two steps) and is let go once past x = 2, however
 # long a loaded machine takes to get there.
 xdotool keydown w
-check "held W walks on most of the way to the wall" wait_status 'x <= 2 && y > 5.9 && y < 6.1' 10
+check "held W walks on most of the way to the wall" wait_status 'x <= 2 && y > 5.9 && y < 6.1' 15
 xdotool keyup w
 settle status
 
@@ -90,7 +76,7 @@ xset r off
 from=$(cut -d' ' -f1 <<<"$settled")
 xdotool keydown s
 check "held S without auto-repeat walks back many steps (from $from)" \
-    wait_status "x > ${from:-0} + 1" 5
+    wait_status "x > ${from:-0} + 1" 15
 xdotool keyup s
 settle status
 back=$settled
@@ -107,18 +93,18 @@ start_angle=$(angle)  # the view is at rest
 xdotool mousemove 401 300
 xdotool keydown w
 check "W held after the anchoring motion steps on" \
-    wait_status "x < $(cut -d' ' -f1 <<<"${back:-0}")" 5
+    wait_status "x < $(cut -d' ' -f1 <<<"${back:-0}")" 15
 xdotool keyup w
 settle status
 xdotool mousemove 501 300
 check "pointer 100 px to the right turns the view right by about 10 degrees" \
-    wait_turn "$start_angle" 'd >= 7 && d <= 13' 5
+    wait_turn "$start_angle" 'd >= 7 && d <= 13' 15
 settle angle
 echo "  (turned $(turned_since "$start_angle") degrees)"
 turned=$settled
 xdotool mousemove 451 300
 check "pointer 50 px to the left turns it back by about 5 degrees" \
-    wait_turn "${turned:-0}" 'd <= -3 && d >= -7' 5
+    wait_turn "${turned:-0}" 'd <= -3 && d >= -7' 15
 settle angle
 echo "  (turned $(turned_since "$turned") degrees)"
 
@@ -126,14 +112,14 @@ echo "  (turned $(turned_since "$turned") degrees)"
 # once the view has turned half of that, however long a loaded machine takes to get there.
 start_angle=$settled
 xdotool keydown Right
-check "held Right keeps turning right" wait_turn "$start_angle" 'd >= 45 && d <= 135' 10
+check "held Right keeps turning right" wait_turn "$start_angle" 'd >= 45 && d <= 135' 15
 xdotool keyup Right
 settle angle
 after_right=$settled
 echo "  (turned $(turned_since "$start_angle") degrees)"
 check "released Right stops the turn" stays "$after_right" angle
 xdotool keydown Left
-check "held Left keeps turning back left" wait_turn "$after_right" 'd <= -45 && d >= -135' 10
+check "held Left keeps turning back left" wait_turn "$after_right" 'd <= -45 && d >= -135' 15
 xdotool keyup Left
 settle angle
 echo "  (turned $(turned_since "$after_right") degrees)"
@@ -141,17 +127,9 @@ echo "  (turned $(turned_since "$after_right") degrees)"
 # Ctrl+C as "xdotool key ctrl+c" types it: Ctrl is let go within milliseconds, so kitty may
 # send Ctrl's release in the protocol's encoding after the game has started giving the terminal
 # back; the game must drop it rather than leave it for the shell.
-xdotool key ctrl+c
-wait_file "$work/status" 5
-check "Ctrl+C ends the game by SIGINT" grep -qx 130 "$work/status"
-wait_file "$work/modes.after" 5
-check "terminal settings (stty) as before" same "$work/stty.before" "$work/stty.after"
-check "keyboard flags, mouse, screen, cursor and autowrap modes as before" \
-    same "$work/modes.before" "$work/modes.after"
-same "$work/modes.before" "$work/modes.after" ||
-    echo "  before: $(cat "$work/modes.before")"$'\n'"  after:  $(cat "$work/modes.after")"
+end_game "keyboard flags, mouse, screen, cursor and autowrap modes as before"
 check "main screen back with the shell's text, no frame left" \
-    wait_screen "the shell's text after the game" 5
+    wait_screen "the shell's text after the game" 15
 text=$(screen)
 check "the text from before the game is still there" \
     grep -q "the shell's text before the game" <<<"$text"

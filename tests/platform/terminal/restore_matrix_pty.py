@@ -11,24 +11,16 @@ would, so that Ctrl+Z really stops it. The modes are read from a model of the te
 everything the game wrote. Usage: restore_matrix_pty.py PATH/TO/mazecast
 """
 import contextlib
-import fcntl
 import os
 import re
 import resource
-import select
 import signal
-import struct
 import sys
 import termios
 import time
 
-from pty_screen import PtyScreen, ScreenGrid
+from pty_screen import COLOURED, PATIENCE, Checks, Game, ScreenGrid
 
-PROBE = b"\x1b[?u\x1b[?1016$p\x1b[16t\x1b[14t\x1b[c"
-PROBE_REPLY = b"\x1b[?0u\x1b[?1016;1$y\x1b[6;20;10t\x1b[?62;22c"
-CONFIRM = b"\x1b[?u\x1b[c"
-CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
-COLOURED = b"\x1b[0;97;46m"
 # More than one read of the game's, so some of it is still unread when the game leaves.
 UNREAD = b"x" * 3000
 MOUSE_MODES = (1000, 1002, 1003, 1004, 1006, 1015, 1016)
@@ -67,293 +59,6 @@ class TerminalModel:
             elif prefix == b"" and final == b"m":
                 for number in numbers or [0]:
                     self.coloured = number != 0
-
-
-class Game(PtyScreen):
-    """The game under a keeper. Options: `size` (rows, columns) of the window; `background`:
-    the game starts without the terminal, as `mazecast &` would; `blocked`: signals blocked in
-    the mask it inherits; `ignored`: signals it inherits as ignored; `files`: its limit of open
-    files; `controlling`: False leaves the terminal the controlling one of no session, as some
-    launchers do."""
-
-    def __init__(self, program, keeper_ignores_hangup=False, size=(40, 120), background=False,
-                 blocked=(), ignored=(), files=None, controlling=True):
-        self.keeper_ignores_hangup = keeper_ignores_hangup
-        self.master, self.slave = os.openpty()
-        rows, columns = size
-        fcntl.ioctl(self.slave, termios.TIOCSWINSZ,
-                    struct.pack("HHHH", rows, columns, min(columns * 10, 65535),
-                                min(rows * 20, 65535)))
-        self.before = termios.tcgetattr(self.slave)
-        self.output = b""
-        self.grid = ScreenGrid(rows, columns)
-        self.events = []
-        self.pid = None
-        report_read, report_write = os.pipe()
-        command_read, self.commands = os.pipe()
-        self.keeper = os.fork()
-        if self.keeper == 0:
-            os.close(report_read)
-            os.close(self.commands)
-            self._keep(program, report_write, command_read,
-                       dict(background=background, blocked=blocked, ignored=ignored,
-                            files=files, controlling=controlling))
-        os.close(report_write)
-        os.close(command_read)
-        self.reports = os.fdopen(report_read, "rb", buffering=0)
-        self.pid = int(self._next_report().split()[1])
-
-    def _keep(self, program, report, commands, options):
-        """The keeper: leads the terminal's session, starts the game as a job of its own (in
-        the foreground unless told otherwise), reports each stop, continue and end, and acts
-        as a shell on command: "take" the terminal back, continue the job in the "fg" or the
-        "bg"."""
-        try:
-            os.close(self.master)
-            if self.keeper_ignores_hangup:
-                signal.signal(signal.SIGHUP, signal.SIG_IGN)
-            os.setsid()
-            if options["controlling"]:
-                fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
-            signal.signal(signal.SIGTTOU, signal.SIG_IGN)  # it hands the terminal around
-            game = os.fork()
-            if game == 0:
-                os.setpgid(0, 0)
-                if not options["background"] and options["controlling"]:
-                    os.tcsetpgrp(self.slave, os.getpid())
-                # As a shell starts a job: Python ignores SIGPIPE and SIGXFSZ for itself.
-                for number in (signal.SIGTTOU, signal.SIGPIPE, signal.SIGXFSZ, signal.SIGINT):
-                    signal.signal(number, signal.SIG_DFL)
-                for number in options["ignored"]:
-                    signal.signal(number, signal.SIG_IGN)
-                resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
-                if options["files"] is not None:
-                    resource.setrlimit(resource.RLIMIT_NOFILE, (options["files"],) * 2)
-                for fd in (0, 1, 2):
-                    os.dup2(self.slave, fd)
-                os.closerange(3, 4096)  # descriptors the test runner left open count too
-                env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm-kitty",
-                       "LANG": "C.UTF-8"}
-                signal.pthread_sigmask(signal.SIG_BLOCK, options["blocked"])
-                os.execve(program, [program], env)
-            os.setpgid(game, game)
-            os.write(report, b"pid %d\n" % game)
-            while True:
-                ready, _, _ = select.select([commands], [], [], 0.01)
-                if ready:
-                    command = os.read(commands, 16).strip()
-                    if command == b"take":
-                        os.tcsetpgrp(self.slave, os.getpgrp())
-                    elif command == b"fg":
-                        os.tcsetpgrp(self.slave, game)
-                        os.killpg(game, signal.SIGCONT)
-                    elif command == b"bg":
-                        os.killpg(game, signal.SIGCONT)
-                    os.write(report, b"done %s\n" % command)
-                pid, status = os.waitpid(game, os.WNOHANG | os.WUNTRACED | os.WCONTINUED)
-                if pid == 0:
-                    continue
-                if os.WIFSTOPPED(status):
-                    os.write(report, b"stopped %d\n" % os.WSTOPSIG(status))
-                elif os.WIFCONTINUED(status):
-                    os.write(report, b"continued\n")
-                elif os.WIFSIGNALED(status):
-                    os.write(report, b"signal %d\n" % os.WTERMSIG(status))
-                    break
-                else:
-                    os.write(report, b"exit %d\n" % os.WEXITSTATUS(status))
-                    break
-        finally:
-            os._exit(0)
-
-    def shell(self, command):
-        """Has the keeper do what a shell does: b"take", b"fg" or b"bg"; waits until done."""
-        os.write(self.commands, command + b"\n")
-        return self.wait_report("done")
-
-    def _next_report(self, seconds=5.0):
-        ready, _, _ = select.select([self.reports], [], [], seconds)
-        if not ready:
-            return ""
-        line = b""
-        while not line.endswith(b"\n"):
-            byte = self.reports.read(1)
-            if not byte:
-                break
-            line += byte
-        return line.decode().strip()
-
-    def wait_report(self, wanted, seconds=5.0):
-        """Waits for a keeper report starting with `wanted`, reading the game's output meanwhile."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self.read(0.02)
-            ready, _, _ = select.select([self.reports], [], [], 0)
-            if ready:
-                line = self._next_report()
-                self.events.append(line)
-                if line.startswith(wanted):
-                    self.drain()
-                    return line
-                if not line:
-                    return ""
-        return ""
-
-    def drain(self):
-        """Reads until the game's last bytes are in: the pseudo-terminal may pass them on a
-        little after the game stopped or ended."""
-        while True:
-            before = len(self.output)
-            self.read(0.2)
-            if len(self.output) == before:
-                return
-
-    def type_long(self, data):
-        """Types `data` however long, reading the echo meanwhile so neither side blocks."""
-        while data:
-            readable, writable, _ = select.select([self.master], [self.master], [], 1.0)
-            if writable:
-                data = data[os.write(self.master, data[:1024]):]
-            if readable:
-                self.read(0.001)
-
-    def resize(self, rows, columns):
-        fcntl.ioctl(self.slave, termios.TIOCSWINSZ,
-                    struct.pack("HHHH", rows, columns, columns * 10, rows * 20))
-
-    def unread_input(self):
-        count = fcntl.ioctl(self.slave, termios.FIONREAD, b"\0\0\0\0")
-        return struct.unpack("i", count)[0]
-
-    def start_menu(self, typed_ahead=b""):
-        """Answers the start-up queries as a terminal with the keyboard protocol (with
-        `typed_ahead` keys before each reply) and waits for the menu."""
-        ok = self.wait_for(PROBE)
-        self.send(typed_ahead + PROBE_REPLY)
-        ok = ok and self.wait_for(b"\x1b[>11u" + CONFIRM)
-        self.send(typed_ahead + CONFIRM_REPLY)
-        return ok and self.wait_for(b"Run DEMO 1")
-
-    def press(self, key, row, text):
-        """Holds a key (its keyboard protocol number and final byte) until the window's row
-        `row` starts with `text`, then lets it go."""
-        number, final = key
-        self.send(b"\x1b[%s%s" % (number, final))
-        seen = self.wait_for_line(row, text)
-        self.send(b"\x1b[%s;1:3%s" % (number, final))
-        return seen
-
-    def open_settings(self):
-        """From the menu to the settings screen's width prompt: Down held until the marker
-        stops at the last entry, then an Enter tap (a terminal sends no release once it has
-        taken the pop of the keyboard flags that typing brings)."""
-        if not self.press((b"1", b"B"), 6, "Settings    <--"):
-            return False
-        self.send(b"\x1b[13u\x1b[13;1:3u")
-        return self.wait_for_line(2, "Width?")
-
-    def wait_idle(self, seconds=5.0):
-        """Waits until the game sleeps with no signal pending: it has acted on every signal
-        sent so far and waits for more."""
-        deadline = time.monotonic() + seconds
-        quiet = 0
-        while time.monotonic() < deadline:
-            with open("/proc/%d/status" % self.pid) as status:
-                fields = dict(line.split(":", 1) for line in status if ":" in line)
-            asleep = fields["State"].strip().startswith("S")
-            pending = int(fields["SigPnd"], 16) | int(fields["ShdPnd"], 16)
-            quiet = quiet + 1 if asleep and not pending else 0
-            if quiet >= 3:
-                return True
-            time.sleep(0.02)
-        return False
-
-    def wait_report_unread(self, wanted, seconds):
-        """Waits for a keeper report without reading the game's output, which stays stalled."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            line = self._next_report(max(deadline - time.monotonic(), 0))
-            self.events.append(line)
-            if line.startswith(wanted) or not line:
-                return line
-        return ""
-
-    def output_stalled(self, seconds=20.0):
-        """Waits until the terminal's buffer is full: the game's output has nowhere to go."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            _, writable, _ = select.select([], [self.slave], [], 0)
-            if not writable:
-                return True
-            time.sleep(0.05)
-        return False
-
-    def blocked_writing(self, seconds=20.0):
-        """Waits until the game waits for room to write: in a poll() of three descriptors
-        (output, signals, input) with no time limit, which only its writer makes."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            with open("/proc/%d/syscall" % self.pid) as call:
-                fields = call.read().split()
-            if len(fields) > 3 and fields[0] in ("7", "271") and int(fields[2], 16) == 3:
-                return True
-            time.sleep(0.05)
-        return False
-
-    def start_demo(self):
-        """Answers the start-up queries as a terminal with the keyboard protocol, then starts
-        demo 1 and waits for its coloured frame."""
-        ok = self.wait_for(PROBE)
-        self.send(PROBE_REPLY)
-        ok = ok and self.wait_for(b"\x1b[>11u" + CONFIRM)
-        self.send(CONFIRM_REPLY)
-        ok = ok and self.wait_for(b"Run DEMO 1")
-        self.send(b"\x1b[13u")
-        self.read(0.1)
-        self.send(b"\x1b[13;1:3u")
-        ok = ok and self.wait_for(b"X:6.000000 Y:6.000000 A:180.000000")
-        return ok and self.wait_for(COLOURED)
-
-    def while_stopped(self, *actions):
-        """Stops the game, so that what is sent stays unread, does `actions`, continues it."""
-        self.read(0.05)
-        os.kill(self.pid, signal.SIGSTOP)
-        self.wait_report("stopped")
-        for action in actions:
-            if isinstance(action, bytes):
-                self.send(action)
-            else:
-                os.kill(self.pid, action)
-        os.kill(self.pid, signal.SIGCONT)
-
-    def close(self):
-        for pid in (self.pid, self.keeper):
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except (OSError, TypeError):
-                pass
-        try:
-            os.waitpid(self.keeper, 0)
-        except OSError:
-            pass
-        for fd in (self.master, self.slave, self.commands):
-            if fd >= 0:
-                os.close(fd)
-        self.reports.close()
-
-
-class Results:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def check(self, name, ok):
-        if ok:
-            self.passed += 1
-        else:
-            self.failed += 1
-        print(("ok: " if ok else "FAILED: ") + name)
-        return ok
 
 
 def check_taken(results, way, game):
@@ -420,8 +125,7 @@ WAYS_OUT = [
 
 
 def run_way_out(program, results, way, options, actions, ending):
-    game = Game(program, **options)
-    try:
+    with Game(program, **options) as game:
         if not results.check(way + ": demo running", game.start_demo()):
             return
         check_taken(results, way, game)
@@ -429,16 +133,13 @@ def run_way_out(program, results, way, options, actions, ending):
         ended = game.wait_report(ending.split()[0])
         results.check("%s: ends by %s (%s)" % (way, ending, ended), ended == ending)
         check_restored(results, way, game)
-    finally:
-        game.close()
 
 
 def run_suspend(program, results):
     """Ctrl+Z (in the protocol's encoding) gives the terminal back while stopped; continuing
     takes it again and repaints the frame; SIGTERM then restores it once more."""
     way = "Ctrl+Z"
-    game = Game(program)
-    try:
+    with Game(program) as game:
         if not results.check(way + ": demo running", game.start_demo()):
             return
         game.while_stopped(b"\x1b[122;5u" + UNREAD)
@@ -450,10 +151,10 @@ def run_suspend(program, results):
         game.wait_report("continued")
         again = [b"\x1b[?1049h", b"\x1b[?25l", b"\x1b[?7l", b"\x1b[?1003h", b"\x1b[>11u"]
         results.check(way + ": continuing takes the terminal again",
-                      all(game.wait_for(seq, 3.0, resumed_at) for seq in again))
+                      all(game.wait_for(seq, PATIENCE, resumed_at) for seq in again))
         results.check(way + ": continuing repaints the coloured frame",
-                      game.wait_for(COLOURED, 3.0, resumed_at)
-                      and game.wait_for(b"X:6.000000 Y:6.000000 A:180.000000", 3.0, resumed_at))
+                      game.wait_for(COLOURED, PATIENCE, resumed_at)
+                      and game.wait_for(b"X:6.000000 Y:6.000000 A:180.000000", start=resumed_at))
         results.check(way + ": raw input again",
                       termios.tcgetattr(game.slave)[3] & termios.ICANON == 0)
         game.while_stopped(UNREAD, signal.SIGTERM)
@@ -461,8 +162,6 @@ def run_suspend(program, results):
         results.check(way + ", continue, SIGTERM: ends by SIGTERM (%s)" % ended,
                       ended == "signal %d" % signal.SIGTERM)
         check_restored(results, way + ", continue, SIGTERM", game, resumed_at)
-    finally:
-        game.close()
 
 
 def run_background(program, results):
@@ -471,8 +170,7 @@ def run_background(program, results):
     in the foreground (`fg`) it takes the terminal and plays."""
     for way, then_fg in (("started in the background, kill %1", False),
                          ("started in the background, fg", True)):
-        game = Game(program, background=True)
-        try:
+        with Game(program, background=True) as game:
             stopped = game.wait_report("stopped")
             results.check("%s: stops by SIGTTIN (%s)" % (way, stopped),
                           stopped == "stopped %d" % signal.SIGTTIN)
@@ -491,16 +189,13 @@ def run_background(program, results):
                 results.check(way + ": nothing sent at all", game.output == b"")
             results.check("%s: ends by SIGTERM (%s)" % (way, ended),
                           ended == "signal %d" % signal.SIGTERM)
-        finally:
-            game.close()
 
 
 def run_suspend_ignored(program, results):
     """Started with SIGTSTP ignored (a parent that could not resume it), Ctrl+Z as the signal
     and in the protocol's encoding does nothing: the game neither stops nor lets go."""
     way = "Ctrl+Z with SIGTSTP ignored"
-    game = Game(program, ignored=(signal.SIGTSTP,))
-    try:
+    with Game(program, ignored=(signal.SIGTSTP,)) as game:
         if not results.check(way + ": demo running", game.start_demo()):
             return
         mark = len(game.output)
@@ -509,19 +204,16 @@ def run_suspend_ignored(program, results):
         game.send(b"\x1b[119u\x1b[119;1:3u")
         results.check(way + ": the game plays on",
                       game.wait_for_line(0, "X:5.750000")
-                      and not any(e.startswith("stopped") for e in game.events)
+                      and not any(e.startswith("stopped") for e in game.reports_so_far())
                       and b"\x1b[?1049l" not in game.output[mark:])
         check_interrupt_ends(results, way, game, b"\x03")
-    finally:
-        game.close()
 
 
 def run_suspend_then_bg(program, results):
     """Ctrl+Z, then `bg`: the game does not take the terminal from the background; `fg` then
     takes it again and repaints."""
     way = "Ctrl+Z, bg"
-    game = Game(program)
-    try:
+    with Game(program) as game:
         if not results.check(way + ": demo running", game.start_demo()):
             return
         game.send(b"\x1b[122;5u")
@@ -536,26 +228,21 @@ def run_suspend_then_bg(program, results):
         results.check(way + ": nothing sent from the background", game.output[mark:] == b"")
         game.shell(b"fg")
         results.check(way + ", fg: the terminal taken again and the frame repainted",
-                      game.wait_for(b"\x1b[?1049h", 3.0, mark)
-                      and game.wait_for(b"X:6.000000 Y:6.000000 A:180.000000", 3.0, mark))
+                      game.wait_for(b"\x1b[?1049h", PATIENCE, mark)
+                      and game.wait_for(b"X:6.000000 Y:6.000000 A:180.000000", PATIENCE, mark))
         os.kill(game.pid, signal.SIGTERM)
         ended = game.wait_report("signal")
         results.check("%s, fg, SIGTERM: ends by SIGTERM (%s)" % (way, ended),
                       ended == "signal %d" % signal.SIGTERM)
         check_restored(results, way + ", fg, SIGTERM", game, mark)
-    finally:
-        game.close()
 
 
 @contextlib.contextmanager
 def at_width_prompt(program, results, way):
     """A game at the settings screen's width prompt, or None when it did not get there."""
-    game = Game(program)
-    try:
-        there = game.start_menu() and game.open_settings()
+    with Game(program) as game:
+        there = all(game.start_menu()) and game.open_settings()
         yield game if results.check(way + ": width prompt", there) else None
-    finally:
-        game.close()
 
 
 def run_settings_prompt(program, results):
@@ -571,11 +258,11 @@ def run_settings_prompt(program, results):
         mark = len(game.output)
         game.shell(b"fg")
         results.check(way + ": the prompt is on the screen again",
-                      game.wait_for(b"Set custom screen resolution", 3.0, mark)
-                      and game.wait_for_line(2, "Width?", 3.0))
+                      game.wait_for(b"Set custom screen resolution", PATIENCE, mark)
+                      and game.wait_for_line(2, "Width?"))
         game.send(b"80 25\r")
         results.check(way + ": the prompt still reads the size",
-                      game.wait_for(b"Set resolution: 80x25", 5.0, mark))
+                      game.wait_for(b"Set resolution: 80x25", PATIENCE, mark))
 
 
 def run_settings_input(program, results):
@@ -588,11 +275,11 @@ def run_settings_input(program, results):
         mark = len(game.output)
         game.send("\u0668\u0660\r".encode())
         results.check(way + ": non-ASCII digits are echoed and answered",
-                      game.wait_for(b"Invalid width", 5.0, mark)
+                      game.wait_for(b"Invalid width", PATIENCE, mark)
                       and game.grid.line(2).startswith("Width? ??"))
         game.type_long(b"0" * 509 + b"12\r")
         results.check(way + ": 509 zeros then 12 is 12",
-                      game.wait_for(b"Set width: 12", 10.0, mark))
+                      game.wait_for(b"Set width: 12", PATIENCE, mark))
         game.type_long(b"0" * 99998 + b"25\r")
         results.check(way + ": 99,998 zeros then 25 is 25",
                       game.wait_for(b"Set resolution: 12x25", 30.0, mark))
@@ -606,26 +293,24 @@ def run_continue_while_typing(program, results):
             return
         mark = len(game.output)
         game.send(b"250")
-        game.wait_for(b"250", 3.0, mark)
+        game.wait_for(b"250", PATIENCE, mark)
         os.kill(game.pid, signal.SIGCONT)
         results.check(way + ": the continue is taken", game.wait_idle())
         game.send(b"\r")
-        results.check(way + ": the typed width is read", game.wait_for(b"Set width: 250", 5.0, mark))
+        results.check(way + ": the typed width is read",
+                      game.wait_for(b"Set width: 250", start=mark))
 
 
 def run_type_ahead(program, results):
     """An Enter typed before the menu is on the screen does not start a demo: the menu goes on
     to the settings afterwards."""
     way = "Enter typed ahead of the menu"
-    game = Game(program)
-    try:
+    with Game(program) as game:
         if not results.check(way + ": menu shown",
-                             game.start_menu(typed_ahead=b"\r\x1b[13u")):
+                             all(game.start_menu(typed_ahead=b"\r\x1b[13u"))):
             return
         results.check(way + ": discarded: the menu goes on to the settings",
                       game.open_settings())
-    finally:
-        game.close()
 
 
 def turned_until_stalled(results, way, game, stalled):
@@ -659,8 +344,7 @@ def run_stalled(program, results):
     ]
     for name, before, action, number in ways:
         way = name + " while output is stalled"
-        game = Game(program)
-        try:
+        with Game(program) as game:
             if not turned_until_stalled(results, way, game, game.output_stalled):
                 continue
             if before is not None:
@@ -675,16 +359,13 @@ def run_stalled(program, results):
             game.drain()
             # What the terminal did not read is discarded, and the restore queued in its place.
             check_restored(results, way, game)
-        finally:
-            game.close()
 
 
 def run_resize_while_stalled(program, results):
     """The window shrinks while the game waits for a terminal that does not read: once output
     flows again the game shows the frame laid out for the new size, as a repaint does."""
     way = "a resize while output is stalled"
-    game = Game(program)
-    try:
+    with Game(program) as game:
         if not turned_until_stalled(results, way, game, game.blocked_writing):
             return
         mark = len(game.output)
@@ -692,23 +373,21 @@ def run_resize_while_stalled(program, results):
         game.wait_idle()
         game.send(b"\x1b[1;1:3D")
         game.wait_idle()
-        game.drain()
+        game.wait_passes()
         after_stall = ScreenGrid(24, 80)
         after_stall.feed(game.output[mark:])
         # A resize that nothing holds up repaints the whole window for the size it has.
         wiggle = len(game.output)
         game.resize(24, 81)
-        game.wait_for(b"\x1b[24H", 5.0, wiggle)
+        game.wait_for(b"\x1b[24H", PATIENCE, wiggle)
         game.resize(24, 80)
         game.wait_idle()
-        game.drain()
+        game.wait_passes()
         repainted = ScreenGrid(24, 80)
         repainted.feed(game.output[mark:])
         results.check(way + ": the window shows the frame at the new size",
                       after_stall.text() == repainted.text()
                       and repainted.line(0).startswith("X:"))
-    finally:
-        game.close()
 
 
 def run_out_of_memory(program, results):
@@ -723,8 +402,7 @@ def run_out_of_memory(program, results):
             return
         game.send(b"512\r")
         game.wait_for_line(3, "Set width: 512")
-        with open("/proc/%d/status" % game.pid) as status:
-            kib = int(next(line for line in status if line.startswith("VmSize")).split()[1])
+        kib = game.proc_status("VmSize")
         resource.prlimit(game.pid, resource.RLIMIT_AS, ((kib + 64) * 1024, resource.RLIM_INFINITY))
         mark = len(game.output)
         game.send(b"512\r")
@@ -746,37 +424,29 @@ def run_limits(program, results):
     """A window of 65535 x 65535 cells is clipped, never stored; with no file descriptor left
     for its wake-up pipe the game refuses to start before touching the terminal."""
     way = "a 65535 x 65535 window"
-    game = Game(program, size=(65535, 65535))
-    try:
+    with Game(program, size=(65535, 65535)) as game:
         running = game.start_demo()
         results.check(way + ": demo running", running)
         if running:
-            with open("/proc/%d/status" % game.pid) as status:
-                kib = int(next(line for line in status if line.startswith("VmRSS")).split()[1])
+            kib = game.proc_status("VmRSS")
             results.check("%s: memory bounded (%d KiB)" % (way, kib), kib < 64 * 1024)
             check_interrupt_ends(results, way, game, b"\x1b[99;5u")
-    finally:
-        game.close()
 
     way = "a window that reports 0 x 0 cells"
-    game = Game(program, size=(0, 0))
-    try:
-        shown = game.start_menu()
+    with Game(program, size=(0, 0)) as game:
+        shown = all(game.start_menu())
         classic = ScreenGrid(24, 80)
         classic.feed(game.output)
         results.check(way + ": the menu laid out on 80 x 24",
                       shown and classic.line(0) == "Run DEMO 1  <--"
                       and classic.line(6) == "Settings")
-    finally:
-        game.close()
 
     way = "no file descriptor for the wake-up pipe"
     if sanitized(program):
         # The sanitizers' own checks need descriptors (a pipe to probe memory with).
         print("skipped: %s: the program is built with sanitizers" % way)
         return
-    game = Game(program, files=4)
-    try:
+    with Game(program, files=4) as game:
         ended = game.wait_report("exit")
         game.drain()
         results.check("%s: exit status 2 (%s)" % (way, ended), ended == "exit 2")
@@ -785,29 +455,24 @@ def run_limits(program, results):
                       and b"\x1b" not in game.output)
         results.check(way + ": termios settings untouched",
                       termios.tcgetattr(game.slave) == game.before)
-    finally:
-        game.close()
 
 
 def run_terminal_gone(program, results):
     """The terminal goes away while its session leader lives on and sends no hangup signal:
     the game's reads fail, and it must end rather than spin."""
     way = "terminal closed without a hangup signal"
-    game = Game(program, keeper_ignores_hangup=True)
-    try:
+    with Game(program, keeper_ignores_hangup=True) as game:
         if not results.check(way + ": demo running", game.start_demo()):
             return
         os.close(game.master)
         game.master = -1
-        ended = game.wait_report("signal", seconds=5.0)
+        ended = game.wait_report("signal")
         results.check("%s: the game ends (%s)" % (way, ended), ended == "signal %d" % signal.SIGHUP)
-    finally:
-        game.close()
 
 
 def main():
     program = os.path.realpath(sys.argv[1])
-    results = Results()
+    results = Checks()
     for way, options, actions, ending in WAYS_OUT:
         run_way_out(program, results, way, options, actions, ending)
     run_suspend(program, results)
@@ -823,8 +488,7 @@ def main():
     run_out_of_memory(program, results)
     run_limits(program, results)
     run_terminal_gone(program, results)
-    print("%d passed, %d failed" % (results.passed, results.failed))
-    return 1 if results.failed else 0
+    return results.summary()
 
 
 if __name__ == "__main__":

@@ -9,21 +9,7 @@ set -uo pipefail
 source "$(dirname "$0")/x_display.sh"
 begin_x_session "the xterm test" Xvfb xterm xdotool
 program=$(realpath "$1")
-here=$(cd "$(dirname "$0")" && pwd)
-
-# The status line the window shows, as "X Y A".
-status() {
-    python3 "$here/screen_line.py" "$work/log" 0 |
-        sed -nE 's/^X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+).*/\1 \2 \3/p'
-}
-wait_log() {
-    local deadline=$((SECONDS + ${2:-5}))
-    while ((SECONDS < deadline)); do
-        grep -aq -- "$1" "$work/log" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
-}
+status() { log_status; }
 
 # What runs in the window records the terminal's modes and settings before and after the game.
 write_inside_script
@@ -35,25 +21,16 @@ start_xvfb 1280x800x24
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" LANG=C.UTF-8 \
     xterm -geometry 120x40+0+0 -fa Monospace -fs 10 -l -lf "$work/log" \
     -xrm "XTerm*printerCommand: cat > $work/main-screen" -xrm 'XTerm*printAttributes: 0' \
-    -e bash "$work/inside.sh" "$work" "$program" &
+    -e bash "$work/inside.sh" "$work" "$program" 2>"$work/terminal.err" &
 terminal_pid=$!
 xdotool mousemove 400 300
-check "menu appears in xterm" wait_log 'Run DEMO 1' 10
-if [ "$failed" -gt 0 ]; then  # nothing more can pass: say why, within the test's time
-    kill -0 "$terminal_pid" 2>/dev/null || echo "  (xterm has exited)"
-    kill -0 "$xvfb_pid" 2>/dev/null || echo "  (Xvfb has exited)"
-    sed 's/^/  Xvfb: /' "$work/xvfb.err"
-    exit 1
-fi
-
-xdotool key Return
-check "Enter starts demo 1" wait_status 'x == 6 && y == 6 && a == 180'
+start_game xterm wait_log
 
 # W held: the X server's auto-repeat (Xvfb's: after 660 ms, 25 a second) sends more w bytes
 # while it is down. It is let go once the player has walked past a tap's two steps, however
 # long a loaded machine takes to get there.
 xdotool keydown w
-check "held W walks on past a tap's two steps" wait_status 'x < 5.5 - 0.0001' 10
+check "held W walks on past a tap's two steps" wait_status 'x < 5.5 - 0.0001' 15
 xdotool keyup w
 settle status
 walked=$settled
@@ -66,13 +43,13 @@ check "released W stops the player ($walked)" stays "$walked" status
 start_angle=$(angle)  # the view is at rest
 xdotool mousemove 401 300
 xdotool key s
-check "a tap of S steps back" wait_status "x > $(cut -d' ' -f1 <<<"$walked")" 5
+check "a tap of S steps back" wait_status "x > $(cut -d' ' -f1 <<<"$walked")" 15
 xdotool mousemove 500 300
-check "pointer motion to the right turns the view right" wait_status "a > $start_angle + 0.5" 5
+check "pointer motion to the right turns the view right" wait_status "a > $start_angle + 0.5" 15
 settle angle
 turned=$settled
 xdotool mousemove 450 300
-check "pointer motion to the left turns it back" wait_status "a < ${turned:-0} - 0.5" 5
+check "pointer motion to the left turns it back" wait_status "a < ${turned:-0} - 0.5" 15
 
 # A held arrow turns 3.6 degrees a frame. xterm sends no release: the hold is the first press
 # plus the auto-repeats, so once the repeats come it turns on past a tap's two frames (the key
@@ -80,14 +57,15 @@ check "pointer motion to the left turns it back" wait_status "a < ${turned:-0} -
 settle angle
 start_angle=$settled
 xdotool keydown Right
-check "held Right turns right past a tap's turn" wait_turn "$start_angle" 'd > 10 && d <= 135' 10
+check "held Right turns right past a tap's turn" wait_turn "$start_angle" 'd > 10 && d <= 135' 15
 xdotool keyup Right
 settle angle
 after_right=$settled
 echo "  (turned $(turned_since "$start_angle") degrees)"
 check "the turn stops after Right is released" stays "$after_right" angle
 xdotool keydown Left
-check "held Left turns back left past a tap's turn" wait_turn "$after_right" 'd < -10 && d >= -135' 10
+check "held Left turns back left past a tap's turn" \
+    wait_turn "$after_right" 'd < -10 && d >= -135' 15
 xdotool keyup Left
 settle angle
 echo "  (turned $(turned_since "$after_right") degrees)"
@@ -99,19 +77,13 @@ log_grew() { (($(log_size) > $1)); }
 window=$(xdotool search --pid "$terminal_pid" | head -n 1)
 before=$(log_size)
 xdotool windowsize --usehints "$window" 71 23
-check "a shrunk window is repainted" wait_until 5 log_grew "$before"
+check "a shrunk window is repainted" wait_until 15 log_grew "$before"
 before=$(log_size)
 xdotool windowsize --usehints "$window" 120 40
-check "a window grown back is repainted" wait_until 5 log_grew "$before"
+check "a window grown back is repainted" wait_until 15 log_grew "$before"
 
-xdotool key ctrl+c
-wait_file "$work/status" 5
-check "Ctrl+C ends the game by SIGINT" grep -qx 130 "$work/status"
-wait_file "$work/modes.after" 5
-check "terminal settings (stty) as before" same "$work/stty.before" "$work/stty.after"
-check "mouse, screen, cursor and autowrap modes as before" \
-    same "$work/modes.before" "$work/modes.after"
-wait_file "$work/main-screen" 5
+end_game "mouse, screen, cursor and autowrap modes as before"
+wait_file "$work/main-screen" 15
 check "the shell's text is on the main screen where it was" \
     grep -qx "the shell's text before the game *" "$work/main-screen"
 
