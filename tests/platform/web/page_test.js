@@ -85,6 +85,16 @@ function fetchHead(origin, name) {
   });
 }
 
+// Presses and releases each key code; which of them the page took from the browser.
+function keysTaken(page, codes) {
+  return page.evaluate((list) => list.map((code) => {
+    const event = new KeyboardEvent('keydown', { code, key: code, cancelable: true });
+    window.dispatchEvent(event);
+    window.dispatchEvent(new KeyboardEvent('keyup', { code, key: code }));
+    return event.defaultPrevented;
+  }), codes);
+}
+
 function rowText(page, row) {
   return page.evaluate((n) => {
     const element = document.getElementById('text').children[n];
@@ -197,12 +207,7 @@ async function menuAndDemoOne(browser, origin) {
   check('the page says it is ready once the menu is drawn',
     await page.evaluate(() => document.body.dataset.state === 'ready' &&
       getComputedStyle(document.getElementById('message')).display === 'none'));
-  const taken = await page.evaluate(() => ['Tab', 'KeyW', 'ArrowDown'].map((code) => {
-    const event = new KeyboardEvent('keydown', { code, key: code, cancelable: true });
-    window.dispatchEvent(event);
-    window.dispatchEvent(new KeyboardEvent('keyup', { code, key: code }));
-    return event.defaultPrevented;
-  }));
+  const taken = await keysTaken(page, ['Tab', 'KeyW', 'ArrowDown']);
   check('the menu leaves Tab and W to the browser and takes the arrows',
     taken.join() === 'false,false,true', taken.join());
   check('the page fetches nothing but its own files',
@@ -227,12 +232,7 @@ async function menuAndDemoOne(browser, origin) {
   await page.keyboard.press('Enter');
   await step('Enter starts demo 1 at X:6.000000 Y:6.000000 A:180.000000',
     () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
-  const demoKeys = await page.evaluate(() => ['Tab', 'ArrowLeft', 'KeyW'].map((code) => {
-    const event = new KeyboardEvent('keydown', { code, key: code, cancelable: true });
-    window.dispatchEvent(event);
-    window.dispatchEvent(new KeyboardEvent('keyup', { code, key: code }));
-    return event.defaultPrevented;
-  }));
+  const demoKeys = await keysTaken(page, ['Tab', 'ArrowLeft', 'KeyW']);
   check('a demo leaves Tab to the browser and takes the arrows and W',
     demoKeys.join() === 'false,true,true', demoKeys.join());
   const hint = () => page.evaluate(() => document.getElementById('hint').innerText.trim());
