@@ -44,9 +44,18 @@ def menu_press(term, press, release, end_line):
 
 
 def at_rest(term):
-    """The status once the game has read every key sent and drawn a few frames after them:
-    with key releases reported, where the player then is, it stays."""
-    return term.status() if term.wait_passes() else None
+    """The status once the game has read every key sent and drawn a few frames after them,
+    the same after a few frames more: with key releases reported, where the player then is,
+    it stays. None when it never came to rest."""
+    last = None
+    for _ in range(5):
+        if not term.wait_passes():
+            return None
+        current = term.status()
+        if current is not None and current == last:
+            return current
+        last = current
+    return None
 
 
 def main():
