@@ -19,16 +19,18 @@ struct ConsoleCursorInfo {
 };
 
 // Key codes understood by platformKeyState (the desktop's virtual-key numbering).
-constexpr int KEY_RETURN = 0x0D;
-constexpr int KEY_SHIFT = 0x10;
-constexpr int KEY_LEFT = 0x25;  // Left and Right: asked by platforms that turn with them
-constexpr int KEY_UP = 0x26;
-constexpr int KEY_RIGHT = 0x27;
-constexpr int KEY_DOWN = 0x28;
-constexpr int KEY_A = 0x41;
-constexpr int KEY_D = 0x44;
-constexpr int KEY_S = 0x53;
-constexpr int KEY_W = 0x57;
+enum KeyCode : int {
+    KEY_RETURN = 0x0D,
+    KEY_SHIFT = 0x10,
+    KEY_LEFT = 0x25,  // Left and Right: asked by platforms that turn with them
+    KEY_UP = 0x26,
+    KEY_RIGHT = 0x27,
+    KEY_DOWN = 0x28,
+    KEY_A = 0x41,
+    KEY_D = 0x44,
+    KEY_S = 0x53,
+    KEY_W = 0x57,
+};
 
 // Short name of this platform ("headless", "terminal", "windows-console", "web").
 const char* platformName();

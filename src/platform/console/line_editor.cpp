@@ -9,8 +9,7 @@ constexpr char END_OF_INPUT = 0x04;  // Ctrl+D
 constexpr char BACKSPACE = 0x08;     // Ctrl+H
 constexpr char ERASE_LINE = 0x15;    // Ctrl+U
 constexpr char ERASE_WORD = 0x17;    // Ctrl+W
-constexpr char ESCAPE = 0x1b;
-constexpr char DELETE = 0x7f;  // what the Backspace key sends
+constexpr char DELETE = 0x7f;        // what the Backspace key sends
 // A character the console cannot show (any non-ASCII one) is echoed as this, one cell for
 // each, so the echo never holds a byte that means something else there (the wall glyph).
 constexpr char UNSHOWN = '?';
@@ -80,23 +79,6 @@ LineStatus LineEditor::take(char byte, ConsoleModel& model) {
         finished = false;
         dropping = false;
     }
-    switch (escape) {
-        case Escape::Started:
-            escape = byte == '['   ? Escape::Sequence
-                     : byte == 'O' ? Escape::SingleShift
-                                   : Escape::None;
-            return LineStatus::Editing;
-        case Escape::Sequence:
-            if (byte >= 0x40 && byte <= 0x7e) {
-                escape = Escape::None;  // the final byte
-            }
-            return LineStatus::Editing;
-        case Escape::SingleShift:
-            escape = Escape::None;
-            return LineStatus::Editing;
-        case Escape::None:
-            break;
-    }
     switch (byte) {
         case '\r':
         case '\n':
@@ -124,9 +106,6 @@ LineStatus LineEditor::take(char byte, ConsoleModel& model) {
             while (!runs.empty() && lastByte(0) != ' ') {
                 takeBackCharacter(model);
             }
-            return LineStatus::Editing;
-        case ESCAPE:
-            escape = Escape::Started;
             return LineStatus::Editing;
         default:
             // Control bytes are keys, not text; everything else is, UTF-8 included.

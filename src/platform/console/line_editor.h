@@ -1,6 +1,7 @@
 // Typed lines for the settings screen, edited as a terminal user expects (printable
 // characters, Backspace, Ctrl+U, Ctrl+W, Enter, Ctrl+D) and echoed into the console model at its
-// text cursor, so what was typed is part of the screen like everything else. Pure: no I/O.
+// text cursor, so what was typed is part of the screen like everything else. Other control
+// bytes are dropped; the keys' escape sequences are the caller's to take out. Pure: no I/O.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +34,6 @@ private:
         char byte;
         std::size_t count;
     };
-    enum class Escape { None, Started, Sequence, SingleShift };
 
     void append(char byte, ConsoleModel& model);
     char lastByte(std::size_t fromEnd) const;
@@ -45,5 +45,4 @@ private:
     bool dropping = false;      // a byte was dropped: so is what follows, until one is taken back
     std::size_t handedRun = 0;  // copyLine's place: the run, and how much of it went out
     std::size_t handedInRun = 0;
-    Escape escape = Escape::None;  // bytes of a key's escape sequence are skipped, not typed
 };

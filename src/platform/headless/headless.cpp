@@ -5,7 +5,7 @@
 
 #include "platform/console/console_facts.h"
 #include "platform/console/console_model.h"
-#include "platform/console/console_text.h"
+#include "platform/console/hosted_console.h"
 #include "platform/console/key_state.h"
 #include "platform/console/typed_input.h"
 #include "platform/headless/headless_control.h"
@@ -31,7 +31,6 @@ struct Desktop {
 KeyFlags keys[KEY_COUNT];
 Desktop desktop;
 ConsoleModel console(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS);
-ConsoleCursorInfo cursorInfo{25, true};
 std::uint64_t sleptMilliseconds;
 HeadlessSleepObserver sleepObserver;
 
@@ -48,9 +47,7 @@ std::size_t readTyped(char* into, std::size_t room) {
     return count;
 }
 
-ConsoleTextBuffer outputBuffer(console);
 TypedInputBuffer inputBuffer(readTyped);
-std::ostream outputStream(&outputBuffer);
 std::istream inputStream(&inputBuffer);
 
 bool validKey(int key) {
@@ -62,11 +59,15 @@ const bool initialised = (headlessReset(), true);
 
 }  // namespace
 
+ConsoleModel& hostedConsole() {
+    return console;
+}
+
 void headlessReset() {
     std::fill(std::begin(keys), std::end(keys), KeyFlags{false, false});
     desktop = Desktop{DESKTOP_WIDTH, DESKTOP_HEIGHT, DESKTOP_WIDTH / 2, DESKTOP_HEIGHT / 2, false};
     console = ConsoleModel(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS);
-    cursorInfo = ConsoleCursorInfo{25, true};
+    hostedCursorInfo = ConsoleCursorInfo{25, true};
     typedInput.clear();
     inputPosition = 0;
     inputEnded = false;
@@ -133,7 +134,7 @@ unsigned headlessConsoleAttribute() {
     return console.attribute();
 }
 bool headlessTextCursorVisible() {
-    return cursorInfo.visible;
+    return hostedCursorInfo.visible;
 }
 int headlessTextCursorColumn() {
     return console.cursorColumn();
@@ -158,24 +159,6 @@ std::uint64_t headlessSleptMilliseconds() {
 
 const char* platformName() {
     return "headless";
-}
-
-ConsoleHandle platformOutputHandle() {
-    return &console;
-}
-
-bool platformGetCursorInfo(ConsoleHandle, ConsoleCursorInfo* info) {
-    *info = cursorInfo;
-    return true;
-}
-
-bool platformSetCursorInfo(ConsoleHandle, const ConsoleCursorInfo* info) {
-    cursorInfo = *info;
-    return true;
-}
-
-bool platformSetCursorPosition(ConsoleHandle, std::int16_t column, std::int16_t row) {
-    return console.setCursor(column, row);
 }
 
 bool platformWriteRow(ConsoleHandle, const char* chars, std::uint32_t length, std::int16_t column,
@@ -222,18 +205,6 @@ void platformSleep(std::uint32_t milliseconds) {
     }
 }
 
-void platformClearConsole() {
-    console.clear();
-}
-
-void platformSetConsoleColours() {
-    console.setAttribute(RUNNING_ATTRIBUTE);
-}
-
 std::istream& platformInput() {
     return inputStream;
-}
-
-std::ostream& platformOutput() {
-    return outputStream;
 }

@@ -29,21 +29,24 @@ int parseNumber(std::string_view text) {
     return negative ? -number : number;
 }
 
-std::vector<int> splitField(std::string_view field) {
-    std::vector<int> values;
+// Splits one ';'-separated field into its ':'-separated values.
+void splitField(std::string_view field, ControlSequence& seq) {
+    const std::size_t index = seq.fieldCount++;
     std::size_t start = 0;
     while (start <= field.size()) {
         const std::size_t stop = std::min(field.find(':', start), field.size());
-        values.push_back(parseNumber(field.substr(start, stop - start)));
+        if (seq.valueCounts[index] < ControlSequence::MAX_VALUES) {
+            seq.fields[index][seq.valueCounts[index]++] =
+                parseNumber(field.substr(start, stop - start));
+        }
         start = stop + 1;
     }
-    return values;
 }
 
 }  // namespace
 
 int ControlSequence::value(std::size_t field, std::size_t sub, int fallback) const {
-    if (field >= fields.size() || sub >= fields[field].size()) {
+    if (field >= fieldCount || sub >= valueCounts[field]) {
         return fallback;
     }
     const int v = fields[field][sub];
@@ -61,15 +64,15 @@ ControlSequence splitControlSequence(std::string_view body, char final) {
     while (end > 0 && body[end - 1] >= 0x20 && body[end - 1] <= 0x2F) {
         --end;
     }
-    seq.intermediates = std::string(body.substr(end));
+    seq.intermediates = body.substr(end);
     body = body.substr(0, end);
     if (body.empty()) {
         return seq;
     }
     std::size_t start = 0;
-    while (start <= body.size()) {
+    while (start <= body.size() && seq.fieldCount < ControlSequence::MAX_FIELDS) {
         const std::size_t stop = std::min(body.find(';', start), body.size());
-        seq.fields.push_back(splitField(body.substr(start, stop - start)));
+        splitField(body.substr(start, stop - start), seq);
         start = stop + 1;
     }
     return seq;

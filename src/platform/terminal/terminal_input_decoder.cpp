@@ -19,7 +19,7 @@ constexpr char CTRL_C = '\x03';
 constexpr char CTRL_Z = '\x1a';
 constexpr char CTRL_BACKSLASH = '\x1c';
 constexpr std::size_t LONGEST_SEQUENCE = 128;  // past this an unfinished sequence is garbage
-constexpr std::size_t LONGEST_STRING = 1024;   // the same for string replies (DCS, OSC, APC)
+constexpr std::size_t LONGEST_STRING = LONGEST_TERMINAL_ITEM;  // the same for DCS, OSC, APC
 
 // Keyboard protocol key codes that are not characters.
 constexpr int KEYPAD_ENTER = 57414;
@@ -162,7 +162,7 @@ void decodeControlSequence(const ControlSequence& seq, std::vector<InputEvent>& 
         return;
     }
     if (seq.prefix == '<' && (seq.final == 'M' || seq.final == 'm')) {
-        if (seq.fields.size() >= 3) {  // SGR mouse: button;x;y, any of press, release, motion
+        if (seq.fieldCount >= 3) {  // SGR mouse: button;x;y, any of press, release, motion
             InputEvent mouse = plainEvent(InputKind::Mouse);
             mouse.x =
                 std::clamp(seq.value(1, 0, 0), -MOUSE_COORDINATE_LIMIT, MOUSE_COORDINATE_LIMIT);
@@ -293,22 +293,26 @@ constexpr std::array<Parser, 5> PARSERS{parseControlSequence, parseSingleShift, 
 
 }  // namespace
 
+std::size_t decodeTerminalItem(std::string_view bytes, bool final,
+                               std::vector<InputEvent>& events) {
+    Step step{Status::NotMine, 0};
+    for (const Parser parser : PARSERS) {
+        step = parser(bytes, events);
+        if (step.status != Status::NotMine) {
+            break;
+        }
+    }
+    if (step.status == Status::NeedMore) {
+        return final ? bytes.size() : 0;  // the unfinished tail is garbage when final
+    }
+    return step.length;
+}
+
 std::size_t decodeTerminalInput(std::string_view bytes, bool final,
                                 std::vector<InputEvent>& events) {
     std::size_t used = 0;
-    while (used < bytes.size()) {
-        const std::string_view rest = bytes.substr(used);
-        Step step{Status::NotMine, 0};
-        for (const Parser parser : PARSERS) {
-            step = parser(rest, events);
-            if (step.status != Status::NotMine) {
-                break;
-            }
-        }
-        if (step.status == Status::NeedMore) {
-            return final ? bytes.size() : used;  // the unfinished tail is garbage when final
-        }
-        used += step.length;
+    for (std::size_t length = 1; used < bytes.size() && length > 0; used += length) {
+        length = decodeTerminalItem(bytes.substr(used), final, events);
     }
     return used;
 }

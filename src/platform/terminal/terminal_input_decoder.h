@@ -48,6 +48,10 @@ constexpr int MOUSE_COORDINATE_LIMIT = 1 << 20;
 constexpr int CELL_SIZE_LIMIT = 1024;
 constexpr int TEXT_AREA_LIMIT = 1 << 20;
 
+// No item waits for more bytes once it is this long: an unfinished string reply (DCS, OSC, APC,
+// PM) is cut off there, a control sequence well before.
+constexpr std::size_t LONGEST_TERMINAL_ITEM = 1024;
+
 struct InputEvent {
     InputKind kind;
     TermKey key;
@@ -57,6 +61,11 @@ struct InputEvent {
     int y;
     int value;
 };
+
+// Decodes the one item (a byte, or an escape sequence or string) at the start of `bytes`,
+// appending its event, if any, to `events`; returns its length, or 0 when it is cut short and
+// `final` is not set. Every item gives at most one event, and nothing else is allocated.
+std::size_t decodeTerminalItem(std::string_view bytes, bool final, std::vector<InputEvent>& events);
 
 // Decodes every whole item at the start of `bytes`, appending its events to `events`, and
 // returns how many bytes were used. An item cut short at the end is left for the next call,

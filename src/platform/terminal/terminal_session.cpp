@@ -11,8 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/terminal/job_control.h"
+#include "platform/terminal/terminal_input_decoder.h"
 #include "platform/terminal/terminal_signals.h"
 #include "platform/terminal/terminal_state.h"
 #include "platform/terminal/terminal_writer.h"
@@ -58,43 +61,45 @@ int wantedKeyboardFlags = 0;
 // terminal that controls no session drops those signals, so the keys must come as bytes.
 bool controlling = true;
 
+// Room for the decoder's one event of an item, made before any restore, so that decoding
+// there allocates nothing.
+std::vector<InputEvent> drainedEvents;
+
 // Pops the keyboard protocol flags and drops the input that was already on its way: key
 // events the terminal encoded under the old flags (a Ctrl release after Ctrl+C, say) would
 // otherwise arrive as text for the shell or a prompt. The terminal answers the device
 // attributes query after everything it sent before, so its reply marks the end of those
-// events. It is matched here byte by byte, as the decoder allocates and this runs in signal
-// handlers too. Async-signal-safe.
+// events. Async-signal-safe: it runs in signal handlers too.
 bool popKeyboardFlags() {
     keyboardPushed = 0;
     if (!writeLiteral(KEYBOARD_POP) || !writeLiteral(ATTRIBUTES_QUERY)) {
         return false;
     }
     const Millis start = now();
-    int matched = 0;  // how much of the reply "ESC [ ? <digits and ;> c" has been seen
+    char pending[2 * LONGEST_TERMINAL_ITEM];  // what came, from the first undecoded byte
+    std::size_t held = 0;
     for (;;) {
         const auto left = static_cast<int>(POP_DRAIN_LIMIT_MS - (now() - start));
         struct pollfd input = {terminal.inputFd, POLLIN, 0};
         if (left <= 0 || poll(&input, 1, left) <= 0) {
             return true;
         }
-        char bytes[256];
-        const ssize_t count = read(terminal.inputFd, bytes, sizeof bytes);
+        const ssize_t count = read(terminal.inputFd, pending + held, sizeof pending - held);
         if (count <= 0) {
             return true;
         }
-        for (ssize_t i = 0; i < count; ++i) {
-            const char c = bytes[i];
-            if (matched == 3 && c == 'c') {
+        held += static_cast<std::size_t>(count);
+        std::size_t used = 0;
+        for (std::size_t length = 1; length > 0 && used < held; used += length) {
+            drainedEvents.clear();
+            length = decodeTerminalItem(std::string_view(pending + used, held - used), false,
+                                        drainedEvents);
+            if (!drainedEvents.empty() && drainedEvents[0].kind == InputKind::DeviceAttributes) {
                 return true;
             }
-            if (c == '\x1b') {
-                matched = 1;
-            } else if ((matched == 1 && c == '[') || (matched == 2 && c == '?')) {
-                ++matched;
-            } else if (!(matched == 3 && ((c >= '0' && c <= '9') || c == ';'))) {
-                matched = 0;
-            }
         }
+        std::memmove(pending, pending + used, held - used);
+        held -= used;
     }
 }
 
@@ -200,6 +205,7 @@ bool sessionTake() {
         return true;
     }
     controlling = tcgetsid(terminal.inputFd) == getsid(0);
+    drainedEvents.reserve(1);
     openOutput();
     std::atexit(restoreAtExit);
     enterScreen();

@@ -2,9 +2,12 @@
 #include "platform/terminal/typed_lines.h"
 
 #include <csignal>
+#include <string_view>
+#include <vector>
 
 #include "platform/terminal/job_control.h"
 #include "platform/terminal/terminal_input.h"
+#include "platform/terminal/terminal_input_decoder.h"
 #include "platform/terminal/terminal_presentation.h"
 #include "platform/terminal/terminal_session.h"
 #include "platform/terminal/terminal_state.h"
@@ -29,11 +32,23 @@ int keySignal(char byte) {
 }
 
 // Feeds the bytes typed so far to the line editor until a line is finished or the input
-// ends; Editing when every byte went in. Bytes after a finished line stay for the next one.
+// ends; Editing when every byte went in, or the rest is an unfinished escape sequence. Bytes
+// after a finished line stay for the next one. Escape sequences (arrows and other keys, late
+// replies) are decoded and skipped whole: they are not text.
 LineStatus editTypedBytes() {
     std::size_t used = 0;
     LineStatus status = LineStatus::Editing;
     while (used < terminal.typed.size() && status == LineStatus::Editing) {
+        if (terminal.typed[used] == '\x1b') {
+            std::vector<InputEvent> skipped;
+            const std::size_t length =
+                decodeTerminalItem(std::string_view(terminal.typed).substr(used), false, skipped);
+            if (length == 0) {
+                break;  // the rest of it is still on its way
+            }
+            used += length;
+            continue;
+        }
         const char byte = terminal.typed[used++];
         const int signal = keySignal(byte);
         if (signal == 0) {
@@ -75,8 +90,10 @@ std::size_t readTypedLine(char* buffer, std::size_t capacity) {
             terminal.lineReady = true;
             continue;
         }
+        // What is left is an unfinished escape sequence, if anything: it waits for its rest.
+        const std::size_t unfinished = terminal.typed.size();
         present();  // the prompt and the echo (again, after a resume or a resize)
-        if (terminal.typed.empty()) {
+        if (terminal.typed.size() == unfinished) {
             pump(-1);  // else the presentation's wait for room took in what was typed since
         }
     }

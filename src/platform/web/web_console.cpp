@@ -1,12 +1,11 @@
-// The web platform's console: the console model, the grid that shows it, the standard output
-// stream into it, and the pauses in which the page draws it and runs.
+// The web platform's console: the console model, the grid that shows it, and the pauses in
+// which the page draws it and runs.
 #include <emscripten.h>
 
-#include <ostream>
 #include <vector>
 
 #include "platform/console/console_facts.h"
-#include "platform/console/console_text.h"
+#include "platform/console/hosted_console.h"
 #include "platform/platform.h"
 #include "platform/web/grid_extent.h"
 #include "platform/web/web_page_link.h"
@@ -17,9 +16,6 @@ namespace {
 ConsoleModel console(LARGEST_CONSOLE, LARGEST_CONSOLE);
 // The game's default frame is shown until it presents one.
 GridExtent extent(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS, LARGEST_CONSOLE, LARGEST_CONSOLE);
-ConsoleCursorInfo cursorInfo{25, true};
-ConsoleTextBuffer outputBuffer(console);
-std::ostream outputStream(&outputBuffer);
 std::uint64_t shownChanges = ~std::uint64_t{0};
 WebScreen shownScreen = WebScreen::Menu;
 std::vector<int> changedRows;  // the rows to draw at this presentation
@@ -56,8 +52,12 @@ void showChanges() {
 
 }  // namespace
 
-ConsoleModel& webConsole() {
+ConsoleModel& hostedConsole() {
     return console;
+}
+
+std::uint64_t webPauseCount() {
+    return pauses;
 }
 
 void webPause(std::uint32_t milliseconds) {
@@ -72,30 +72,8 @@ void webWaitForInput(std::uint32_t longestMilliseconds) {
     webWaitForEvent(longestMilliseconds);
 }
 
-std::uint64_t webPauseCount() {
-    return pauses;
-}
-
 const char* platformName() {
     return "web";
-}
-
-ConsoleHandle platformOutputHandle() {
-    return &console;
-}
-
-bool platformGetCursorInfo(ConsoleHandle, ConsoleCursorInfo* info) {
-    *info = cursorInfo;
-    return true;
-}
-
-bool platformSetCursorInfo(ConsoleHandle, const ConsoleCursorInfo* info) {
-    cursorInfo = *info;  // the grid never draws a text cursor: the game hides it at start-up
-    return true;
-}
-
-bool platformSetCursorPosition(ConsoleHandle, std::int16_t column, std::int16_t row) {
-    return console.setCursor(column, row);
 }
 
 bool platformWriteRow(ConsoleHandle, const char* chars, std::uint32_t length, std::int16_t column,
@@ -106,16 +84,4 @@ bool platformWriteRow(ConsoleHandle, const char* chars, std::uint32_t length, st
 
 void platformSleep(std::uint32_t milliseconds) {
     webPause(milliseconds);
-}
-
-void platformClearConsole() {
-    console.clear();
-}
-
-void platformSetConsoleColours() {
-    console.setAttribute(RUNNING_ATTRIBUTE);
-}
-
-std::ostream& platformOutput() {
-    return outputStream;
 }

@@ -1,14 +1,11 @@
-// What the web platform's parts share: the console the page shows, and the pause in which the
+// What the web platform's parts share: the pause in which the
 // page runs. Every wait of the game goes through webPause, since the page only shows what the
 // game drew and only delivers key and mouse events while the game's code is paused.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/console/console_model.h"
-
-// The console model behind the page's grid: as large as the largest frame.
-ConsoleModel& webConsole();
+// The console model behind the page's grid, as large as the largest frame, is hostedConsole().
 
 // Shows the console on the page if it changed, then gives the page `milliseconds` of time.
 void webPause(std::uint32_t milliseconds);

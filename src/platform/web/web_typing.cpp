@@ -8,6 +8,7 @@
 #include <istream>
 #include <string>
 
+#include "platform/console/hosted_console.h"
 #include "platform/console/line_editor.h"
 #include "platform/console/typed_input.h"
 #include "platform/platform.h"
@@ -63,7 +64,7 @@ void webTypeByte(char byte) {
     if (!waiting) {
         return;  // nothing reads now: the byte was only a key press
     }
-    switch (editor.take(byte, webConsole())) {
+    switch (editor.take(byte, hostedConsole())) {
         case LineStatus::Done: {
             char chunk[256];
             for (std::size_t count; (count = editor.copyLine(chunk, sizeof chunk)) > 0;) {
