@@ -47,9 +47,12 @@ wait_for() {  # wait_for PATTERN SECONDS: waits for the pattern in the last stat
     return 1
 }
 
-# shellcheck source=../tests/platform/terminal/x_display.sh
-source "$root/tests/platform/terminal/x_display.sh"
-start_xvfb 1280x1024x24
+# A display of our own, on a number Xvfb picks and tells once it takes clients.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+read -r -t 15 display <"$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display"
 
 # No window manager: the keyboard goes to the window under the pointer.
 env -i PATH="$PATH" DISPLAY="$DISPLAY" HOME="$work" XDG_CONFIG_HOME="$work/config" \
