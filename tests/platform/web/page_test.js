@@ -19,6 +19,8 @@ const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 const WAIT_MS = 30000;
 // The status line's numbers; a wall may follow the angle without a blank.
 const STATUS = /^X:(-?\d+\.\d{6}) Y:(-?\d+\.\d{6}) A:(-?\d+\.\d{6})/;
+// The status line at the start of demo 1.
+const DEMO_ONE = 'X:6.000000 Y:6.000000 A:180.000000';
 
 let chromium;
 try {
@@ -114,11 +116,33 @@ async function status(page) {
   return match ? { x: Number(match[1]), y: Number(match[2]), angle: match[3] } : null;
 }
 
-function waitForAngle(page, angle) {
-  return page.waitForFunction(([pattern, text]) => {
+// Waits for field `n` of the status line (1 X, 3 the angle) to read `want`, or to fall to it when
+// `want` is a number.
+function waitForStatus(page, n, want) {
+  return page.waitForFunction(([pattern, field, value]) => {
     const match = new RegExp(pattern).exec(document.getElementById('text').children[0].textContent);
-    return match !== null && match[3] === text;
-  }, [STATUS.source, angle], { timeout: WAIT_MS });
+    return match !== null &&
+      (typeof value === 'number' ? Number(match[field]) <= value : match[field] === value);
+  }, [STATUS.source, n, want], { timeout: WAIT_MS });
+}
+const waitForAngle = (page, angle) => waitForStatus(page, 3, angle);
+
+// Whether the promise fulfils; whether `condition` comes to hold on the page within `timeout`.
+const passes = (promise) => promise.then(() => true, () => false);
+const holds = (page, condition, arg = null, timeout = WAIT_MS) =>
+  passes(page.waitForFunction(condition, arg, { timeout }));
+const locked = (page) =>
+  page.waitForFunction(() => document.pointerLockElement !== null, null, { timeout: 5000 });
+
+// Whether the grid is `columns` x `rows` cells: the canvas's data and size, and the text copy.
+function gridIs(page, columns, rows) {
+  return holds(page, ([c, r]) => {
+    const canvas = document.getElementById('screen');
+    return canvas.dataset.columns === String(c) && canvas.dataset.rows === String(r) &&
+      canvas.width === c * Number(canvas.dataset.cellWidth) &&
+      canvas.height === r * Number(canvas.dataset.cellHeight) &&
+      document.getElementById('text').children.length === r;
+  }, [columns, rows]);
 }
 
 // Every status line the game presents from now on, with the page's time it was handed over
@@ -168,8 +192,9 @@ function colours(page, firstRow) {
   }, firstRow);
 }
 
-async function openPage(browser, origin, requests) {
-  const page = await browser.newPage();
+// A page of the context at the site, once the menu is drawn; `requests` collects its requests.
+async function openPage(context, origin, requests = []) {
+  const page = await context.newPage();
   page.on('request', (request) => requests.push(request.url()));
   page.on('pageerror', (error) => console.log('page error: ' + error.message));
   await page.goto(origin + '/');
@@ -186,16 +211,7 @@ async function menuAndDemoOne(browser, origin) {
   check('the other entries stand at rows 2, 4 and 6',
     entries.map((e) => e.trimEnd()).join('|') === 'Run DEMO 2|Run DEMO 3|Settings',
     entries.join('|'));
-  const start = await page.evaluate(() => {
-    const canvas = document.getElementById('screen');
-    return { columns: canvas.dataset.columns, rows: canvas.dataset.rows,
-      width: canvas.width / Number(canvas.dataset.cellWidth),
-      height: canvas.height / Number(canvas.dataset.cellHeight),
-      copied: document.getElementById('text').children.length };
-  });
-  check('the grid starts at 120 x 40 cells',
-    start.columns === '120' && start.rows === '40' && start.width === 120 && start.height === 40 &&
-      start.copied === 40, JSON.stringify(start));
+  check('the grid starts at 120 x 40 cells', await gridIs(page, 120, 40));
   const menuColours = await colours(page, 0);
   check('the menu is light grey on black',
     menuColours[0][0] === '0,0,0' && menuColours.some(([c]) => c === '192,192,192') &&
@@ -230,20 +246,16 @@ async function menuAndDemoOne(browser, origin) {
     await page.evaluate(() => window.lockRequests === 0 && document.pointerLockElement === null));
 
   await page.keyboard.press('Enter');
-  await step('Enter starts demo 1 at X:6.000000 Y:6.000000 A:180.000000',
-    () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
+  await step('Enter starts demo 1 at ' + DEMO_ONE, () => waitForRow(page, 0, DEMO_ONE));
   const demoKeys = await keysTaken(page, ['Tab', 'ArrowLeft', 'KeyW']);
   check('a demo leaves Tab to the browser and takes the arrows and W',
     demoKeys.join() === 'false,true,true', demoKeys.join());
   const hint = () => page.evaluate(() => document.getElementById('hint').innerText.trim());
   check('the demo says a click looks around', (await hint()) === 'click to look around');
   await page.mouse.click(640, 360);
-  await step('a click on the running demo takes the pointer lock',
-    () => page.waitForFunction(() => document.pointerLockElement !== null, null,
-      { timeout: 5000 }));
-  check('and the page shows that it holds it', await page.waitForFunction(() =>
-    document.getElementById('hint').innerText.trim().startsWith('mouse look on'), null,
-  { timeout: 5000 }).then(() => true, () => false));
+  await step('a click on the running demo takes the pointer lock', () => locked(page));
+  check('and the page shows that it holds it', await holds(page, () =>
+    document.getElementById('hint').innerText.trim().startsWith('mouse look on'), null, 5000));
   if (screenshot) {
     await page.screenshot({ path: screenshot });
     console.log('screenshot: ' + screenshot);
@@ -266,10 +278,7 @@ async function menuAndDemoOne(browser, origin) {
   for (const [name, loseFocus] of losses) {
     const before = (await status(page)).x;
     await page.keyboard.down('w');
-    await page.waitForFunction(([pattern, x]) => {
-      const match = new RegExp(pattern).exec(document.getElementById('text').children[0].textContent);
-      return match !== null && Number(match[1]) <= x - 0.5;
-    }, [STATUS.source, before], { timeout: WAIT_MS });
+    await waitForStatus(page, 1, before - 0.5);
     await page.evaluate(loseFocus);
     const seen = [];
     for (let i = 0; i < 3; ++i) {  // changed frames, to see the pose in each
@@ -300,16 +309,14 @@ async function menuAndDemoOne(browser, origin) {
   for (let i = 0; i < 20 && wrapped; ++i) {
     turn += 5;
     await moveLocked(page, 50);
-    wrapped = await waitForAngle(page, turn.toFixed(6)).then(() => true, () => false);
+    wrapped = await passes(waitForAngle(page, turn.toFixed(6)));
     const lock = await page.evaluate(() => document.pointerLockElement !== null);
     angles.push((await status(page)).angle + (lock ? '' : ' (lock lost)'));
   }
   check('locked motion turns steadily across the cursor wrap', wrapped, angles.join(' '));
 
   await page.keyboard.press('Escape');
-  const left = await page.waitForFunction(() => document.pointerLockElement === null, null,
-    { timeout: 3000 }).then(() => true, () => false);
-  if (!left) {
+  if (!await holds(page, () => document.pointerLockElement === null, null, 3000)) {
     console.log('note: headless Chromium keeps the lock on Escape; leaving it from the page');
     await page.evaluate(() => document.exitPointerLock());
     await page.waitForFunction(() => document.pointerLockElement === null);
@@ -341,7 +348,7 @@ async function menuAndDemoOne(browser, origin) {
   // The grid keeps its cells' shape and fills the room it has, in a tall window too.
   for (const viewport of [{ width: 1280, height: 720 }, { width: 700, height: 900 }]) {
     await page.setViewportSize(viewport);
-    const fits = await page.waitForFunction(() => {
+    const fits = await holds(page, () => {
       const canvas = document.getElementById('screen');
       const stage = document.getElementById('stage').getBoundingClientRect();
       const box = canvas.getBoundingClientRect();
@@ -356,7 +363,7 @@ async function menuAndDemoOne(browser, origin) {
       const inside = box.left >= stage.left - 0.5 && box.right <= stage.right + 0.5 &&
         box.top >= stage.top - 0.5 && box.bottom <= stage.bottom + 0.5;
       return shape && fillsOneWay && inside && canvas.width === 120 * width;
-    }, null, { timeout: 5000 }).then(() => true, () => false);
+    }, null, 5000);
     check('the grid fits a ' + viewport.width + ' x ' + viewport.height + ' window keeping ' +
       'its cells\' shape', fits);
   }
@@ -364,7 +371,7 @@ async function menuAndDemoOne(browser, origin) {
 }
 
 async function settingsThenDemoOne(browser, origin) {
-  const page = await openPage(browser, origin, []);
+  const page = await openPage(browser, origin);
   await holdUntilMarker(page, 'ArrowDown', 6, 'Settings');
   await page.keyboard.press('Enter');
   await step('Enter on "Settings" asks for the width', () => waitForRow(page, 2, 'Width?'));
@@ -381,14 +388,8 @@ async function settingsThenDemoOne(browser, origin) {
     () => waitForRow(page, 6, 'Settings    <--'));
   await holdUntilMarker(page, 'ArrowUp', 0, 'Run DEMO 1');
   await page.keyboard.press('Enter');
-  await step('demo 1 starts on the new frame size', () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
-  const size = await page.waitForFunction(() => {
-    const canvas = document.getElementById('screen');
-    return canvas.dataset.columns === '80' && canvas.dataset.rows === '25' &&
-      canvas.width === 80 * Number(canvas.dataset.cellWidth) &&
-      document.getElementById('text').children.length === 25;
-  }, null, { timeout: WAIT_MS }).then(() => true, () => false);
-  check('demo 1 renders 80 x 25 and the grid follows', size);
+  await step('demo 1 starts on the new frame size', () => waitForRow(page, 0, DEMO_ONE));
+  check('demo 1 renders 80 x 25 and the grid follows', await gridIs(page, 80, 25));
 
   // W held for a second: one step of 0.25 a frame, each frame at least its 40 ms pause, until
   // the wall 5 cells ahead; nothing more once it is released.
@@ -430,7 +431,7 @@ async function settingsThenDemoOne(browser, origin) {
 }
 
 async function endOfInput(browser, origin) {
-  const page = await openPage(browser, origin, []);
+  const page = await openPage(browser, origin);
   const ends = [
     ['Ctrl+D at the width prompt goes back to the menu', () => page.keyboard.press('Control+D')],
     ['the "end of input" button does the same', () => page.click('#end-input')],
@@ -452,11 +453,11 @@ async function endOfInput(browser, origin) {
   // A 400 x 300 window: the bar folds away, the menu keeps legible cells, the "?" opens the bar.
   await page.setViewportSize({ width: 400, height: 300 });
   const bar = () => page.evaluate(() => getComputedStyle(document.getElementById('bar')).display);
-  const small = await page.waitForFunction(() => {
+  const small = await holds(page, () => {
     const canvas = document.getElementById('screen');
     return Number(canvas.dataset.cellHeight) / window.devicePixelRatio >= 12 &&
       document.getElementById('stage').clientHeight === 300;
-  }, null, { timeout: 5000 }).then(() => true, () => false);
+  }, null, 5000);
   check('in a 400 x 300 window the bar folds and the menu keeps cells 12 pixels tall', small &&
     (await bar()) === 'none');
   await page.click('#bar-toggle');
@@ -503,8 +504,7 @@ async function honestStates(browser, origin) {
       await waitForRow(page, 0, 'Run DEMO 1');
       await breakIt(page);
     }
-    const failed = await page.waitForFunction(() => document.body.dataset.state === 'error',
-      null, { timeout: WAIT_MS }).then(() => true, () => false);
+    const failed = await holds(page, () => document.body.dataset.state === 'error');
     const message = await page.evaluate(() => document.getElementById('message').innerText);
     check(name + ' shows its error in the page', failed && expected.test(message), message);
     await context.close();
@@ -537,20 +537,17 @@ async function deviceRatios(browser, origin) {
   for (const ratio of [1.5, 2]) {
     const context = await browser.newContext({ viewport: { width: 1280, height: 720 },
       deviceScaleFactor: ratio });
-    const page = await context.newPage();
-    await page.goto(origin + '/');
-    await waitForRow(page, 0, 'Run DEMO 1');
+    const page = await openPage(context, origin);
     await page.keyboard.press('Enter');
-    await waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000');
+    await waitForRow(page, 0, DEMO_ONE);
     const seams = await colours(page, 1);
     check('at device pixel ratio ' + ratio + ' the walls join without seams',
       seams.length === 2, JSON.stringify(seams.slice(0, 4)));
     if (ratio === 1.5) {
       await page.mouse.click(640, 360);
-      await step('the pointer lock at ratio 1.5', () => page.waitForFunction(() =>
-        document.pointerLockElement !== null, null, { timeout: 5000 }));
+      await step('the pointer lock at ratio 1.5', () => locked(page));
       await moveLocked(page, 10);
-      const one = await waitForAngle(page, '181.500000').then(() => true, () => false);
+      const one = await passes(waitForAngle(page, '181.500000'));
       // The ten in one task, so that the game's next frame sees all of them: the turn of a
       // frame is summed in single precision, and 0.7 + 0.8 degrees is not 1.5.
       await page.evaluate(() => {
@@ -558,7 +555,7 @@ async function deviceRatios(browser, origin) {
           document.dispatchEvent(new MouseEvent('mousemove', { movementX: 1, movementY: 0 }));
         }
       });
-      const ten = await waitForAngle(page, '183.000000').then(() => true, () => false);
+      const ten = await passes(waitForAngle(page, '183.000000'));
       check('at ratio 1.5 one 10 px motion and ten 1 px motions both turn 1.5 degrees',
         one && ten, (await status(page)).angle);
     }
@@ -570,11 +567,11 @@ async function deviceRatios(browser, origin) {
 async function touchPlay(browser, origin) {
   const context = await browser.newContext({ viewport: { width: 390, height: 844 },
     deviceScaleFactor: 3, hasTouch: true, isMobile: true });
-  const page = await context.newPage();
+  const page = await openPage(context, origin);
   const cdp = await context.newCDPSession(page);
-  await page.goto(origin + '/');
-  await waitForRow(page, 0, 'Run DEMO 1');
   const control = (name) => page.getByRole('button', { name, exact: true });
+  const shown = async (names) =>
+    (await Promise.all(names.map((n) => control(n).isVisible()))).every(Boolean);
   const centre = async (name) => {
     const box = await control(name).boundingBox();
     return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
@@ -587,9 +584,8 @@ async function touchPlay(browser, origin) {
     await waitForRow(page, row, text);
     await touch('touchEnd', {});
   };
-  const names = ['Up', 'Down', 'Enter'];
   check('a touch screen shows the menu\'s controls by their keys\' names',
-    (await Promise.all(names.map((n) => control(n).isVisible()))).every(Boolean));
+    await shown(['Up', 'Down', 'Enter']));
   await holdControl('Down', 6, 'Settings    <--');
   await control('Enter').tap();
   await step('the on-screen Enter opens the settings', () => waitForRow(page, 2, 'Width?'));
@@ -603,24 +599,19 @@ async function touchPlay(browser, origin) {
   await holdControl('Up', 0, 'Run DEMO 1  <--');
   await control('Enter').tap();
   await step('demo 1 starts by touch at 80 x 25',
-    () => waitForRow(page, 0, 'X:6.000000 Y:6.000000 A:180.000000'));
-  check('the demo shows W, A, S, D and Run',
-    (await Promise.all(['W', 'A', 'S', 'D', 'Run'].map((n) => control(n).isVisible())))
-      .every(Boolean));
+    () => waitForRow(page, 0, DEMO_ONE));
+  check('the demo shows W, A, S, D and Run', await shown(['W', 'A', 'S', 'D', 'Run']));
   const canvas = await page.locator('#screen').boundingBox();
   check('the grid fills the width in portrait', canvas.width > 390 - 20, JSON.stringify(canvas));
   // One finger holds W while another drags 10 CSS pixels (30 device pixels) over the view.
   const w = await centre('W');
   const view = { x: 100, y: canvas.y + canvas.height / 2 };
   await touch('touchStart', { 1: w });
-  await page.waitForFunction(([pattern]) => {
-    const match = new RegExp(pattern).exec(document.getElementById('text').children[0].textContent);
-    return match !== null && Number(match[1]) <= 5.5;
-  }, [STATUS.source], { timeout: WAIT_MS });
+  await waitForStatus(page, 1, 5.5);
   await touch('touchStart', { 1: w, 2: view });
   await touch('touchMove', { 1: w, 2: { x: view.x + 5, y: view.y } });
   await touch('touchMove', { 1: w, 2: { x: view.x + 10, y: view.y } });
-  const turned = await waitForAngle(page, '183.000000').then(() => true, () => false);
+  const turned = await passes(waitForAngle(page, '183.000000'));
   const walking = (await status(page)).x;
   await page.waitForTimeout(200);  // W still held: the walk goes on while the view turns
   const walked = (await status(page)).x;

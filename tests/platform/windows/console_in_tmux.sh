@@ -8,56 +8,41 @@
 set -uo pipefail
 emulator=$1 game=$2 send_keys=$3
 here=$(cd "$(dirname "$0")" && pwd)
-command -v tmux > /dev/null || { echo "tmux is not installed"; exit 77; }
+source "$here/harness.sh"
 
-work=$(mktemp -d)
-server="mazecast-wine-$$"
-cleanup() {
-    tmux -L "$server" kill-server 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 capture() {
-    tmux -L "$server" capture-pane -p -e -t game > "$work/pane"
+    tmux -L "$tmux_server" capture-pane -p -e -t game > "$work/pane"
 }
 # Colours and text of the given pane rows, "ROW FG BG TEXT" a line.
 rows() {
     capture
     python3 "$here/pane_colours.py" "$work/pane" "$@"
 }
-# Waits up to $1 seconds for the pane to show text matching the regular expression $2.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        capture
-        grep -qE "$2" "$work/pane" && return 0
-        sleep 0.2
-    done
-    return 1
+# Whether the pane shows text matching the regular expression $1; wait_for waits $1 s for $2.
+pane_shows() {
+    capture
+    grep -qE "$1" "$work/pane"
 }
+wait_for() { poll "$1" 0.2 pane_shows "$2"; }
 keys() {
     "$emulator" "$send_keys" "$@" || fail "send_keys $*"
 }
 
-export LANG=C.UTF-8
 printf -v start '%q %q' "$emulator" "$game"
-tmux -L "$server" -f /dev/null new-session -d -s game -x 130 -y 45 \
-    "$start 2> $work/stderr; echo 'after exit'; sleep 120"
+start_in_tmux "mazecast-wine-$$" 130 45 "$start 2> $work/stderr; echo 'after exit'; sleep 120"
 
-# The menu, from the top-left corner, the marker two columns past the longest entry.
+# The menu, from the top-left corner, the marker two columns past the longest entry: waited for
+# whole, as its first row shows before the others are drawn.
 wait_for 30 'Run DEMO 1' || fail "no menu within 30 s"
-menu=$(rows 0 2 4 6)
 expected_menu="0 default default Run DEMO 1  <--
 2 default default Run DEMO 2
 4 default default Run DEMO 3
 6 default default Settings"
-[ "$menu" = "$expected_menu" ] || fail "menu rows are:
+menu_shown() {
+    menu=$(rows 0 2 4 6)
+    [ "$menu" = "$expected_menu" ]
+}
+poll 10 0.2 menu_shown || fail "menu rows are:
 $menu"
 
 # Enter starts demo 1: status line, then bright white (97) on aqua (46) and full-block walls.
@@ -65,8 +50,13 @@ keys return
 wait_for 10 '^.*X:6\.000000 Y:6\.000000 A:180\.000000' || fail "demo 1 did not start"
 read -r _ fg bg status < <(rows 0)
 [ "$fg $bg" = "97 46" ] || fail "running colours are '$fg $bg', not '97 46'"
-walls=$(grep -c '█' "$work/pane")
-[ "$walls" -ge 10 ] || fail "only $walls rows show the full block"
+# The frame's rows are drawn after the status line.
+walls_shown() {
+    capture
+    walls=$(grep -c '█' "$work/pane")
+    [ "$walls" -ge 10 ]
+}
+poll 5 0.2 walls_shown || fail "only $walls rows show the full block"
 grep -q 'Û' "$work/pane" && fail "byte 219 shown as a code page 1252 letter"
 read -r _ fg bg _ < <(rows 20)
 [ "$fg $bg" = "97 46" ] || fail "row 20 colours are '$fg $bg'"
@@ -76,7 +66,7 @@ keys --hold 400 w
 wait_for 5 'X:[0-5]\.[0-9]{6} Y:6\.0000' || fail "W did not move the player: $(rows 0)"
 
 # Ctrl+C ends the program; its console colours are the ones it started with.
-tmux -L "$server" send-keys -t game C-c
+tmux -L "$tmux_server" send-keys -t game C-c
 wait_for 10 'after exit' || fail "Ctrl+C did not end the program"
 while read -r row fg bg text; do
     [ "$fg $bg" = "default default" ] || fail "row $row is '$fg $bg' after exit: $text"

@@ -97,6 +97,9 @@ protected:
         FillConsoleOutputAttribute(screen, attribute, static_cast<DWORD>(cells.size()),
                                    COORD{column, row}, &written);
     }
+    WORD lastAttribute() const {
+        return attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1));
+    }
     CONSOLE_SCREEN_BUFFER_INFO info() const {
         CONSOLE_SCREEN_BUFFER_INFO now{};
         GetConsoleScreenBufferInfo(screen, &now);
@@ -113,6 +116,17 @@ protected:
         return mode;
     }
     COORD largest() const { return GetLargestConsoleWindowSize(screen); }
+    // "X,Y" of the text cursor.
+    std::string cursorAt() const {
+        const COORD at = info().dwCursorPosition;
+        return std::to_string(at.X) + "," + std::to_string(at.Y);
+    }
+    // A session on the test's buffer, begun.
+    ConsoleSession begin() {
+        ConsoleSession session = makeConsoleSession(screen, input);
+        beginConsoleSession(session);
+        return session;
+    }
     // Gives the buffer this size and window; the window is made one cell first, so that any
     // buffer size is allowed.
     void layOut(COORD buffer, SMALL_RECT window) {
@@ -167,46 +181,41 @@ TEST(GlyphTable, WidenRowTakesExactlyLengthBytesAndReplacesTheOldRow) {
 
 // --- whole-buffer operations --------------------------------------------------------------------
 
-TEST_F(ScreenBuffer, ClearBlanksEveryCellWithTheTextAttributeAndHomesTheCursor) {
-    put(0, 0, L"Run DEMO 1", 0x07);
-    put(static_cast<SHORT>(columns() - 3), static_cast<SHORT>(rows() - 1), L"end", 0x1E);
-    SetConsoleTextAttribute(screen, 0x3F);
-    SetConsoleCursorPosition(screen, COORD{12, 4});
-
-    clearConsoleBuffer(screen);
-
-    EXPECT_EQ(text(0, 0, 10), std::wstring(10, L' '));
-    EXPECT_EQ(text(static_cast<SHORT>(columns() - 3), static_cast<SHORT>(rows() - 1), 3), L"   ");
-    EXPECT_EQ(attributeAt(0, 0), 0x3F);
-    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)), 0x3F);
-    EXPECT_EQ(info().dwCursorPosition.X, 0);
-    EXPECT_EQ(info().dwCursorPosition.Y, 0);
-}
-
-TEST_F(ScreenBuffer, ColourSetsEveryCellAndLaterTextButKeepsCharactersAndCursor) {
+TEST_F(ScreenBuffer, ColourKeepsCharactersAndCursorAndClearBlanksWithTheTextAttribute) {
+    const SHORT lastColumn = static_cast<SHORT>(columns() - 1);
+    const SHORT lastRow = static_cast<SHORT>(rows() - 1);
     put(5, 3, L"\x2588\x2588", 0x07);
+    put(static_cast<SHORT>(lastColumn - 2), lastRow, L"end", 0x1E);
     SetConsoleCursorPosition(screen, COORD{7, 2});
 
+    // Every cell and later text take the colour; characters and cursor stay.
     colourConsoleBuffer(screen, 0x3F);
-
-    for (const COORD cell :
-         {COORD{0, 0}, COORD{5, 3},
-          COORD{static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)}}) {
+    for (const COORD cell : {COORD{0, 0}, COORD{5, 3}, COORD{lastColumn, lastRow}}) {
         EXPECT_EQ(attributeAt(cell.X, cell.Y), 0x3F) << cell.X << "," << cell.Y;
     }
     EXPECT_EQ(info().wAttributes, 0x3F);
     EXPECT_EQ(text(5, 3, 2), L"\x2588\x2588");
-    EXPECT_EQ(info().dwCursorPosition.X, 7);
-    EXPECT_EQ(info().dwCursorPosition.Y, 2);
+    EXPECT_EQ(cursorAt(), "7,2");
+
+    // Every cell is blanked with the text attribute, and the cursor goes home.
+    SetConsoleTextAttribute(screen, 0x1E);
+    clearConsoleBuffer(screen);
+    EXPECT_EQ(text(5, 3, 2), L"  ");
+    EXPECT_EQ(text(static_cast<SHORT>(lastColumn - 2), lastRow, 3), L"   ");
+    EXPECT_EQ(attributeAt(0, 0), 0x1E);
+    EXPECT_EQ(lastAttribute(), 0x1E);
+    EXPECT_EQ(cursorAt(), "0,0");
 }
 
 // --- fitting the buffer and the window to the frame ---------------------------------------------
 
-// Takes in every row of a frame as presentFrame writes them: each `columns` long, from column 0.
-void noteFrame(ConsoleSession& session, FrameExtent frame) {
+// Takes in every row of a frame as presentFrame writes them (each `columns` long, from column 0),
+// then fits the console to it.
+void showFrame(ConsoleSession& session, FrameExtent frame) {
     for (SHORT row = 0; row < frame.rows; ++row) {
         noteFrameRow(session, static_cast<std::uint32_t>(frame.columns), 0, row);
     }
+    fitConsoleToFrame(session);
 }
 
 TEST(FrameExtent, GrowsOnlyWithWritesBeyondWhatItCovers) {
@@ -232,12 +241,11 @@ TEST(FrameExtent, GrowsOnlyWithWritesBeyondWhatItCovers) {
     };
     FrameExtent extent{};
     for (const WriteCase& w : writes) {
-        EXPECT_EQ(coverRowWrite(extent, w.column, w.row, w.length, LARGEST_BUFFER_SIDE,
-                                LARGEST_BUFFER_SIDE),
-                  w.grows)
-            << w.length << " at " << w.column << "," << w.row;
-        EXPECT_EQ(extent.columns, w.columns) << w.length << " at " << w.column << "," << w.row;
-        EXPECT_EQ(extent.rows, w.rows) << w.length << " at " << w.column << "," << w.row;
+        SCOPED_TRACE(std::to_string(w.length) + " at " + describe(COORD{w.column, w.row}));
+        constexpr int side = LARGEST_BUFFER_SIDE;
+        EXPECT_EQ(coverRowWrite(extent, w.column, w.row, w.length, side, side), w.grows);
+        EXPECT_EQ(extent.columns, w.columns);
+        EXPECT_EQ(extent.rows, w.rows);
     }
 }
 
@@ -267,12 +275,12 @@ TEST(ConsoleLayoutPlan, GrowsTheBufferThenTheWindowFromTheTopLeftWithinTheScreen
          extent(120, 40), true, cells(120, 40), rect(0, 0, 120, 30)},
     };
     for (const PlanCase& c : cases) {
+        SCOPED_TRACE(c.name);
         const COORD buffer = bufferSizeFor(c.buffer, c.frame);
-        EXPECT_EQ(describe(buffer), describe(c.wantBuffer)) << c.name;
+        EXPECT_EQ(describe(buffer), describe(c.wantBuffer));
         const COORD planned = c.bufferRefused ? c.buffer : buffer;
         EXPECT_EQ(describe(windowFor(c.window, planned, c.largest, c.frame)),
-                  describe(c.wantWindow))
-            << c.name;
+                  describe(c.wantWindow));
     }
 }
 
@@ -307,23 +315,20 @@ TEST_F(ScreenBuffer, FitShowsTheFrameFromRowZeroAndTheRestorePutsBackTheSizes) {
          rect(0, 0, most.X, most.Y)},
     };
     for (const FitCase& c : cases) {
+        SCOPED_TRACE(c.name);
         layOut(c.buffer, c.window);
-        ConsoleSession session = makeConsoleSession(screen, input);
-        beginConsoleSession(session);
+        ConsoleSession session = begin();
+        showFrame(session, c.frame);
 
-        noteFrame(session, c.frame);
-        fitConsoleToFrame(session);
-
-        EXPECT_EQ(describe(info().dwSize), describe(c.wantBuffer)) << c.name;
-        EXPECT_EQ(describe(info().srWindow), describe(c.wantWindow)) << c.name;
+        EXPECT_EQ(describe(info().dwSize), describe(c.wantBuffer));
+        EXPECT_EQ(describe(info().srWindow), describe(c.wantWindow));
         const bool changed = describe(c.buffer) != describe(c.wantBuffer) ||
                              describe(c.window) != describe(c.wantWindow);
-        EXPECT_EQ(session.layoutChanged, changed) << c.name;
+        EXPECT_EQ(session.layoutChanged, changed);
 
         restoreConsoleSession(session);
-        EXPECT_EQ(describe(info().dwSize), describe(c.buffer)) << c.name << ", restored";
-        EXPECT_EQ(describe(sizeOf(info().srWindow)), describe(sizeOf(c.window)))
-            << c.name << ", restored";
+        EXPECT_EQ(describe(info().dwSize), describe(c.buffer)) << "restored";
+        EXPECT_EQ(describe(sizeOf(info().srWindow)), describe(sizeOf(c.window))) << "restored";
     }
 }
 
@@ -331,22 +336,18 @@ TEST_F(ScreenBuffer, TheConsoleIsFittedAgainOnlyWhenTheFrameGrows) {
     const int fw = std::min<int>(largest().X, 100);
     const int fh = std::min<int>(largest().Y, 30);
     layOut(cells(fw, 300), rect(0, 0, fw, fh - 10));
-    ConsoleSession session = makeConsoleSession(screen, input);
-    beginConsoleSession(session);
-    noteFrame(session, extent(fw, fh - 5));
-    fitConsoleToFrame(session);
+    ConsoleSession session = begin();
+    showFrame(session, extent(fw, fh - 5));
     ASSERT_EQ(describe(info().srWindow), describe(rect(0, 0, fw, fh - 5)));
 
     // The user scrolls and shrinks the window; the same frame again leaves it so.
     const SMALL_RECT users = rect(0, 50, fw, fh - 15);
     ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &users));
-    noteFrame(session, extent(fw, fh - 5));
-    fitConsoleToFrame(session);
+    showFrame(session, extent(fw, fh - 5));
     EXPECT_EQ(describe(info().srWindow), describe(users));
 
     // A taller frame is fitted again, from row 0.
-    noteFrame(session, extent(fw, fh));
-    fitConsoleToFrame(session);
+    showFrame(session, extent(fw, fh));
     EXPECT_EQ(describe(info().srWindow), describe(rect(0, 0, fw, fh)));
     restoreConsoleSession(session);
 }
@@ -356,8 +357,7 @@ TEST_F(ScreenBuffer, TheConsoleIsFittedAgainOnlyWhenTheFrameGrows) {
 TEST_F(ScreenBuffer, BeginTurnsQuickEditOffAndKeepsTheOtherInputModes) {
     SetConsoleMode(input, ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE | ENABLE_LINE_INPUT |
                               ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT);
-    ConsoleSession session = makeConsoleSession(screen, input);
-    beginConsoleSession(session);
+    ConsoleSession session = begin();
 
     EXPECT_EQ(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
     EXPECT_NE(inputMode() & ENABLE_EXTENDED_FLAGS, 0u);
@@ -372,8 +372,7 @@ TEST_F(ScreenBuffer, RestorePutsBackColoursCursorAndInputModeAfterARunningFrame)
     SetConsoleTextAttribute(screen, 0x1E);
     const CONSOLE_CURSOR_INFO shown{40, TRUE};
     SetConsoleCursorInfo(screen, &shown);
-    ConsoleSession session = makeConsoleSession(screen, input);
-    beginConsoleSession(session);
+    ConsoleSession session = begin();
     const DWORD modeBefore = session.inputMode;
 
     // What a running view does: hide the cursor, recolour, write rows 0..9.
@@ -388,17 +387,15 @@ TEST_F(ScreenBuffer, RestorePutsBackColoursCursorAndInputModeAfterARunningFrame)
     EXPECT_TRUE(session.ended);
     EXPECT_EQ(info().wAttributes, 0x1E);
     EXPECT_EQ(attributeAt(0, 0), 0x1E);
-    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)), 0x1E);
+    EXPECT_EQ(lastAttribute(), 0x1E);
     EXPECT_TRUE(cursor().bVisible);
     EXPECT_EQ(cursor().dwSize, 40u);
-    EXPECT_EQ(info().dwCursorPosition.X, 0);
-    EXPECT_EQ(info().dwCursorPosition.Y, 10);  // the row below the last frame row
+    EXPECT_EQ(cursorAt(), "0,10");  // the row below the last frame row
     EXPECT_EQ(inputMode(), modeBefore);
 }
 
 TEST_F(ScreenBuffer, RestoreLeavesCellColoursAloneWhenTheProgramNeverChangedThem) {
-    ConsoleSession session = makeConsoleSession(screen, input);
-    beginConsoleSession(session);
+    ConsoleSession session = begin();
     put(2, 2, L"menu", 0x1E);  // someone else's colours, not the program's
 
     restoreConsoleSession(session);
@@ -408,11 +405,10 @@ TEST_F(ScreenBuffer, RestoreLeavesCellColoursAloneWhenTheProgramNeverChangedThem
 }
 
 TEST_F(ScreenBuffer, CursorGoesToTheLastRowWhenTheFrameFilledTheBuffer) {
-    ConsoleSession session = makeConsoleSession(screen, input);
-    beginConsoleSession(session);
+    ConsoleSession session = begin();
     session.frame.rows = rows();
     restoreConsoleSession(session);
-    EXPECT_EQ(info().dwCursorPosition.Y, rows() - 1);
+    EXPECT_EQ(cursorAt(), "0," + std::to_string(rows() - 1));
 }
 
 TEST_F(ScreenBuffer, EndingEventsRestoreAndLeaveTheExitToTheSystem) {
@@ -430,30 +426,26 @@ TEST_F(ScreenBuffer, EndingEventsRestoreAndLeaveTheExitToTheSystem) {
     const COORD userBuffer = cells(fw - 10, fh - 5);
     const SMALL_RECT userWindow = rect(0, 0, fw - 20, fh - 10);
     for (const EventCase& c : cases) {
+        SCOPED_TRACE("event " + std::to_string(c.event));
         colourConsoleBuffer(screen, 0x07);
         layOut(userBuffer, userWindow);
-        ConsoleSession session = makeConsoleSession(screen, input);
-        beginConsoleSession(session);
+        ConsoleSession session = begin();
         colourConsoleBuffer(screen, 0x3F);
         session.coloursChanged = true;
-        noteFrame(session, extent(fw, fh));
-        fitConsoleToFrame(session);
-        ASSERT_EQ(describe(info().dwSize), describe(cells(fw, fh))) << "event " << c.event;
+        showFrame(session, extent(fw, fh));
+        ASSERT_EQ(describe(info().dwSize), describe(cells(fw, fh)));
 
-        EXPECT_EQ(handleConsoleEvent(session, c.event), FALSE) << "event " << c.event;
-        EXPECT_EQ(session.ended, c.restores) << "event " << c.event;
-        EXPECT_EQ(attributeAt(4, 4), c.restores ? 0x07 : 0x3F) << "event " << c.event;
-        EXPECT_EQ(describe(info().dwSize), describe(c.restores ? userBuffer : cells(fw, fh)))
-            << "event " << c.event;
+        EXPECT_EQ(handleConsoleEvent(session, c.event), FALSE);
+        EXPECT_EQ(session.ended, c.restores);
+        EXPECT_EQ(attributeAt(4, 4), c.restores ? 0x07 : 0x3F);
+        EXPECT_EQ(describe(info().dwSize), describe(c.restores ? userBuffer : cells(fw, fh)));
         EXPECT_EQ(describe(sizeOf(info().srWindow)),
-                  describe(c.restores ? sizeOf(userWindow) : cells(fw, fh)))
-            << "event " << c.event;
+                  describe(c.restores ? sizeOf(userWindow) : cells(fw, fh)));
     }
 }
 
 TEST_F(ScreenBuffer, NoConsoleChangeIsLiveAfterTheRestore) {
-    ConsoleSession session = makeConsoleSession(screen, input);
-    beginConsoleSession(session);
+    ConsoleSession session = begin();
     { EXPECT_TRUE(ConsoleChange(session).live()); }
     restoreConsoleSession(session);
     { EXPECT_FALSE(ConsoleChange(session).live()); }
@@ -513,8 +505,7 @@ TEST_F(PlatformOnScreen, CursorCallsReachTheConsole) {
     EXPECT_EQ(cursor().dwSize, read.size);
 
     EXPECT_TRUE(platformSetCursorPosition(screen, 12, 4));
-    EXPECT_EQ(info().dwCursorPosition.X, 12);
-    EXPECT_EQ(info().dwCursorPosition.Y, 4);
+    EXPECT_EQ(cursorAt(), "12,4");
     EXPECT_FALSE(platformSetCursorPosition(screen, -1, 0));
 }
 
@@ -522,16 +513,14 @@ TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
     platformWriteRow(screen, "\xDB\xDB", 2, 0, 0);
     platformSetConsoleColours();
     EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);
-    EXPECT_EQ(attributeAt(static_cast<SHORT>(columns() - 1), static_cast<SHORT>(rows() - 1)),
-              RUNNING_ATTRIBUTE);
+    EXPECT_EQ(lastAttribute(), RUNNING_ATTRIBUTE);
     EXPECT_EQ(text(0, 0, 2), L"\x2588\x2588");
 
     platformSetCursorPosition(screen, 12, 6);
     platformClearConsole();
     EXPECT_EQ(text(0, 0, 2), L"  ");
     EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);  // "cls" keeps the colours "color" set
-    EXPECT_EQ(info().dwCursorPosition.X, 0);
-    EXPECT_EQ(info().dwCursorPosition.Y, 0);
+    EXPECT_EQ(cursorAt(), "0,0");
 }
 
 // What a running demo does to the console's own buffer, two frames wider than the buffer and
@@ -592,18 +581,19 @@ TEST(KeyState, HeldIsNegativeAndAPressIsReportedOnceToTheNextQuery) {
                              {KEY_DOWN, true},   {KEY_W, true},      {KEY_A, true},
                              {KEY_S, true},      {KEY_D, true}};
     for (const auto& [key, checkPress] : cases) {
+        SCOPED_TRACE("key " + std::to_string(key));
         platformKeyState(key);  // takes up any press reported earlier
         sendKey(key, false);
         const std::int16_t down = platformKeyState(key);
-        EXPECT_LT(down, 0) << "key " << key;
+        EXPECT_LT(down, 0);
         if (checkPress) {
-            EXPECT_EQ(down & 1, 1) << "key " << key;
+            EXPECT_EQ(down & 1, 1);
         }
-        EXPECT_EQ(platformKeyState(key) & 1, 0) << "key " << key << ": reported twice";
-        EXPECT_LT(platformKeyState(key), 0) << "key " << key << ": no longer held";
+        EXPECT_EQ(platformKeyState(key) & 1, 0) << "reported twice";
+        EXPECT_LT(platformKeyState(key), 0) << "no longer held";
 
         sendKey(key, true);
-        EXPECT_GE(platformKeyState(key), 0) << "key " << key;
+        EXPECT_GE(platformKeyState(key), 0);
     }
 }
 

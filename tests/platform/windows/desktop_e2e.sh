@@ -17,33 +17,20 @@ for tool in Xvfb xdotool wine wineconsole wineserver; do
     command -v "$tool" > /dev/null || { echo "desktop_e2e: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
+source "$(dirname "$0")/harness.sh"
 pids=()
 export WINEPREFIX="$work/prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2> /dev/null
-    done
+stop() {
+    kill "${pids[@]}" 2> /dev/null
     wineserver -k 2> /dev/null
     wineserver -w 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
 }
 
 # A display of its own: Xvfb picks a free number and writes it to the given descriptor.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
 pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
+poll 10 0.1 test -s "$work/display"
 export DISPLAY=":$(cat "$work/display")"
 xdotool mousemove 640 512
 # A new prefix is made with the display already there, or its first window waits on it.
@@ -73,16 +60,12 @@ xdotool windowfocus --sync "$window"
 peek() {
     wine "$build/console_peek.exe" mazecast.exe "${1:-1}" 2> /dev/null | tr -d '\r'
 }
-# Waits up to $1 seconds for the peeked status line to match the regular expression $2.
-wait_status() {
-    local deadline=$((SECONDS + $1))
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        peek > "$work/peek"
-        grep -qE "$2" "$work/peek" && return 0
-        sleep 0.3
-    done
-    return 1
+# Whether the peeked status line matches the regular expression $1; wait_status waits $1 s for $2.
+status_is() {
+    peek > "$work/peek"
+    grep -qE "$1" "$work/peek"
 }
+wait_status() { poll "$1" 0.3 status_is "$2"; }
 # Holds a key as a person would, long enough for several frames to poll it.
 hold() {
     xdotool keydown --window "$window" "$1"
@@ -116,13 +99,7 @@ frame_shown() {
         sed -n '33,42p' "$work/frame_peek" | cmp -s - "$work/expected_rows" &&
         [ "$(($(pixel_height) * 30))" -ge "$((height_at_menu * 39))" ]
 }
-shown=no
-deadline=$((SECONDS + 10))
-while [ "$SECONDS" -lt "$deadline" ]; do
-    frame_shown && { shown=yes; break; }
-    sleep 0.3
-done
-[ "$shown" = yes ] || fail "rows 30 to 39 are not on screen: $(sed -n 2p "$work/frame_peek"), \
+poll 10 0.3 frame_shown || fail "rows 30 to 39 are not on screen: $(sed -n 2p "$work/frame_peek"), \
 $height_at_menu px high at the menu and $(pixel_height) px now; rows 30-39:
 $(sed -n '33,42p' "$work/frame_peek")"
 

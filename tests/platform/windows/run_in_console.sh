@@ -7,25 +7,12 @@
 set -uo pipefail
 columns=$1 rows=$2 timeout=$3
 shift 3
-command -v tmux > /dev/null || { echo "tmux is not installed"; exit 77; }
+source "$(dirname "$0")/harness.sh"
 
-work=$(mktemp -d)
-server="mazecast-console-$$"
-cleanup() {
-    tmux -L "$server" kill-server 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export LANG=C.UTF-8
 printf -v quoted '%q ' "$@"
-tmux -L "$server" -f /dev/null new-session -d -x "$columns" -y "$rows" \
+start_in_tmux "mazecast-console-$$" "$columns" "$rows" \
     "$quoted > $work/log 2>&1; echo \$? > $work/status"
-
-deadline=$((SECONDS + timeout))
-while [ ! -s "$work/status" ] && [ "$SECONDS" -lt "$deadline" ]; do
-    sleep 0.2
-done
+poll "$timeout" 0.2 test -s "$work/status"
 cat "$work/log" 2> /dev/null
 if [ ! -s "$work/status" ]; then
     echo "run_in_console: no exit within ${timeout}s"
