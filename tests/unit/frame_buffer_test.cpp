@@ -31,13 +31,9 @@ TEST_F(FrameBufferTest, ResizeKeepsTheTopLeftPictureAndBlanksNewCells) {
     };
     for (const Case c : {Case{200, 60}, Case{60, 20}, Case{1, 1}, Case{512, 512}}) {
         SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows));
-        world.screenWidth = 120;
-        world.screenHeight = 40;
-        resizeFrameBuffer();
+        sizeFrame(120, 40);
         paintRows();
-        world.screenWidth = c.columns;
-        world.screenHeight = c.rows;
-        resizeFrameBuffer();
+        sizeFrame(c.columns, c.rows);
         expectShape(c.columns, c.rows);
         for (int row = 0; row < c.rows; ++row) {
             const std::string text(frameBuffer[static_cast<std::size_t>(row)].begin(),
@@ -53,15 +49,12 @@ TEST_F(FrameBufferTest, ResizeKeepsTheTopLeftPictureAndBlanksNewCells) {
 TEST_F(FrameBufferTest, ShrinkingKeepsTheRowsStorage) {
     resizeFrameBuffer();
     const char* const before = frameBuffer[0].data();
-    world.screenWidth = 10;
-    resizeFrameBuffer();
+    sizeFrame(10, 40);
     EXPECT_EQ(frameBuffer[0].data(), before);
 }
 
 TEST_F(FrameBufferTest, PresentWritesEachRowAtItsConsoleRow) {
-    world.screenWidth = 5;
-    world.screenHeight = 3;
-    resizeFrameBuffer();
+    sizeFrame(5, 3);
     paintRows();
     frameBuffer[1][2] = WALL_GLYPH;
     presentFrame();
@@ -75,9 +68,7 @@ TEST_F(FrameBufferTest, PresentWritesEachRowAtItsConsoleRow) {
 
 TEST_F(FrameBufferTest, RowsWiderThanTheConsoleContinueOnTheNextLine) {
     headlessResizeConsole(4, 3);
-    world.screenWidth = 6;
-    world.screenHeight = 2;
-    resizeFrameBuffer();
+    sizeFrame(6, 2);
     paintRows();
     presentFrame();
     // Each row spills onto the next console line, where the next row overwrites it.
@@ -87,9 +78,7 @@ TEST_F(FrameBufferTest, RowsWiderThanTheConsoleContinueOnTheNextLine) {
 }
 
 TEST_F(FrameBufferTest, SingleRowFrame) {
-    world.screenWidth = 3;
-    world.screenHeight = 1;
-    resizeFrameBuffer();
+    sizeFrame(3, 1);
     paintRows();
     presentFrame();
     EXPECT_EQ(consoleText(0), "aaa");

@@ -1,14 +1,17 @@
 // A clean game for every test: the world's start values, an empty frame and a fresh headless
-// platform, since the game's state is global.
+// platform, since the game's state is global; LoopTest also starts it up for the main loop.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "app/main_loop.h"
 #include "app/settings_screen.h"
 #include "platform/headless/headless_control.h"
+#include "platform/platform.h"
 #include "screen/frame_buffer.h"
 #include "world/world.h"
 
@@ -28,9 +31,24 @@ protected:
         world.playerX = x;
         world.playerY = y;
         world.viewAngle = angle;
+        sizeFrame(width, height);
+    }
+
+    // Gives the world and its frame the given size.
+    static void sizeFrame(int width, int height) {
         world.screenWidth = width;
         world.screenHeight = height;
         resizeFrameBuffer();
+    }
+
+    // A map of open floor with walls only where listed.
+    static MapGrid mapWithWalls(std::initializer_list<std::pair<int, int>> walls) {
+        MapGrid map{};
+        map.fill(OPEN_CELL);
+        for (const auto& [x, y] : walls) {
+            map[static_cast<std::size_t>(y * MAP_STRIDE + x)] = WALL_CELL;
+        }
+        return map;
     }
 
     // The frame's column x from top to bottom, '#' for the wall glyph.
@@ -50,4 +68,23 @@ protected:
         text.erase(text.find_last_not_of(' ') + 1);
         return text;
     }
+};
+
+// The game started up as the main loop starts it, run a pass at a time.
+class LoopTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        startUp(locals);
+    }
+    void pass() { runPass(locals); }
+    // Enter on the menu's row `row`, which starts that demo.
+    void startDemo(int row) {
+        locals.menuRow = row;
+        headlessTapKey(KEY_RETURN);
+        pass();
+        ASSERT_EQ(locals.appState, Running);
+    }
+
+    MainLoopLocals locals{};
 };

@@ -22,7 +22,7 @@ protected:
         return cast;
     }
 
-    // Column as drawn: '#' at each row in [from, to], blanks elsewhere.
+    // Column as drawn: '#' at each listed row, blanks elsewhere.
     static std::string glyphRows(std::initializer_list<int> rows, int height = 40) {
         std::string column(static_cast<std::size_t>(height), ' ');
         for (const int row : rows) {
@@ -30,24 +30,7 @@ protected:
         }
         return column;
     }
-    static std::string glyphSpan(int from, int to, int height = 40) {
-        std::string column(static_cast<std::size_t>(height), ' ');
-        for (int row = from; row <= to; ++row) {
-            column[static_cast<std::size_t>(row)] = '#';
-        }
-        return column;
-    }
 };
-
-// A map of open floor with walls only where listed.
-MapGrid mapWithWalls(std::initializer_list<std::pair<int, int>> walls) {
-    MapGrid map{};
-    map.fill(OPEN_CELL);
-    for (const auto& [x, y] : walls) {
-        map[static_cast<std::size_t>(y * MAP_STRIDE + x)] = WALL_CELL;
-    }
-    return map;
-}
 
 TEST_F(RayCasterTest, ViewDirectionAtHalfTurnLeansSlightlyDown) {
     const Direction dir = directionOf(180.0f);
@@ -81,18 +64,18 @@ struct ColumnFigure {
     int cellX, cellY, hitSide;
     int sliceHeight, sliceTop, sliceEnd;
     bool corner, faceChange;
-    std::string drawn;
 };
 
+// The glyphs these columns draw are pinned, with the rest of the frame, by the golden case
+// render.demo_one_start.
 TEST_F(RayCasterTest, DemoOneStartPoseColumns) {
     pose(demoMap1, 6.0f, 6.0f, 180.0f);
-    const std::string outline16and23 = glyphRows({16, 23});
     const ColumnFigure figures[] = {
-        {60, 180.0f, 0, 6, 0, 8, 16, 24, false, false, outline16and23},
-        {0, 150.0f, 4, 7, 1, 23, 8, 31, false, false, glyphRows({8, 30})},
-        {23, 161.5f, 3, 7, 1, 13, 13, 26, true, false, glyphSpan(13, 25)},
-        {24, 162.0f, 0, 7, 0, 7, 16, 23, false, true, glyphSpan(16, 22)},
-        {97, 198.5f, 3, 4, 1, 13, 13, 26, true, true, glyphSpan(13, 25)},
+        {60, 180.0f, 0, 6, 0, 8, 16, 24, false, false},
+        {0, 150.0f, 4, 7, 1, 23, 8, 31, false, false},
+        {23, 161.5f, 3, 7, 1, 13, 13, 26, true, false},
+        {24, 162.0f, 0, 7, 0, 7, 16, 23, false, true},
+        {97, 198.5f, 3, 4, 1, 13, 13, 26, true, true},
     };
     for (const ColumnFigure& figure : figures) {
         SCOPED_TRACE(figure.column);
@@ -106,7 +89,6 @@ TEST_F(RayCasterTest, DemoOneStartPoseColumns) {
         EXPECT_EQ(cast.sliceEnd, figure.sliceEnd);
         EXPECT_EQ(cast.cornerColumn, figure.corner);
         EXPECT_EQ(cast.faceChange, figure.faceChange);
-        EXPECT_EQ(frameColumn(figure.column), figure.drawn);
     }
 }
 
@@ -239,8 +221,7 @@ TEST_F(RayCasterTest, HighEndGuardsSuppressCornersFarOut) {
 }
 
 TEST_F(RayCasterTest, RaysStopAtTheGridEdgeOnAnOpenMap) {
-    MapGrid open{};
-    open.fill(OPEN_CELL);
+    const MapGrid open = mapWithWalls({});
     const float angles[] = {0.0f, 45.0f, 90.0f, 180.0f, 270.0f, 333.3f};
     for (const float angle : angles) {
         pose(open, 16.5f, 16.5f, angle);

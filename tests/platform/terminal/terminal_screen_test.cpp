@@ -30,16 +30,11 @@ std::string presented(TerminalScreen& screen, const ConsoleModel& model, int top
     return sent;
 }
 
-// A window that has shown the model once, so what follows is only the changes.
-std::string presentedOnce(TerminalScreen& screen, const ConsoleModel& model) {
-    return presented(screen, model);
-}
-
 TEST(Presenting, FirstEveryCellThenOnlyRunsOfChangedCells) {
     ConsoleModel model(12, 3);
     TerminalScreen screen(10, 2, false, false);
     write(model, 0, 0, "abcdefghijkl");
-    EXPECT_EQ(presentedOnce(screen, model), "\x1b[1Habcdefghij\x1b[2H          ");
+    EXPECT_EQ(presented(screen, model), "\x1b[1Habcdefghij\x1b[2H          ");
     EXPECT_EQ(presented(screen, model), "");  // nothing changed: nothing to write at all
 
     struct Case {
@@ -65,7 +60,7 @@ TEST(Presenting, FirstEveryCellThenOnlyRunsOfChangedCells) {
 TEST(Presenting, CellsFarApartAreSentAsRunsOfTheirOwn) {
     ConsoleModel model(12, 1);
     TerminalScreen screen(12, 1, false, false);
-    presentedOnce(screen, model);
+    presented(screen, model);  // shown once: what follows is only the changes
     write(model, 0, 0, "a");
     write(model, 6, 0, "b");  // five unchanged cells between
     write(model, 11, 0, "c");
@@ -76,8 +71,8 @@ TEST(Presenting, ResizeAndForgettingSendEverythingAgain) {
     ConsoleModel model(8, 4);
     model.writeText("ab\ncd", 5);
     TerminalScreen screen(3, 2, false, false);
-    presentedOnce(screen, model);
-    screen.forget();  // a resume: the window's cells are not known
+    presented(screen, model);  // shown once: what follows is only the changes
+    screen.forget();           // a resume: the window's cells are not known
     EXPECT_EQ(presented(screen, model), "\x1b[1Hab \x1b[2Hcd ");
     screen.resize(2, 1);
     EXPECT_EQ(presented(screen, model), "\x1b[1Hab");
