@@ -13,34 +13,12 @@ import signal
 import sys
 import termios
 
-from pty_screen import PUSH, Checks, Game
+from pty_screen import PUSH, Checks, Game, killed
 
 # Flags 0 in force, no pixel mouse, a text area of 1200 x 800 pixels (10 x 20 cells), then the
 # device attributes.
 PROBE_REPLY = b"\x1b[?0u\x1b[?1016;0$y\x1b[4;800;1200t\x1b[?62;22c"
-MARKER = "<--"  # the menu's marker
-SETTINGS_LINE = 7
-FIRST_LINE = 1
 WALL_X = 10.75  # the furthest a player walks back along demo 1's row 6
-
-
-def marker_line(term):
-    """The line the menu's marker stands on (one-based), None while none is shown."""
-    for row in range(8):
-        if term.grid.line(row).endswith(MARKER):
-            return row + 1
-    return None
-
-
-def menu_press(term, press, release, end_line):
-    """Presses an arrow, holds it until the menu's marker moves (or stands on `end_line`, the
-    end it moves towards) and lets it go. A press and its release that reach the game in one
-    read would be no hold at all, so the release waits for the move."""
-    term.wait_until(lambda: marker_line(term) is not None)
-    before = marker_line(term)
-    term.send(press)
-    term.wait_until(lambda: before == end_line or marker_line(term) != before)
-    term.send(release)
 
 
 def at_rest(term):
@@ -70,12 +48,8 @@ def main():
         # The settings screen: typed lines read raw and edited and echoed by the game, the
         # protocol's flags popped and mouse reporting off meanwhile, and both back once the
         # menu returns.
-        for _ in range(3):
-            menu_press(term, b"\x1b[B", b"\x1b[1;1:3B", SETTINGS_LINE)
-        # A quick tap: a terminal sends no release once it has taken the flags' pop.
         entered = len(term.output)
-        term.send(b"\x1b[13u\x1b[13;1:3u")
-        check("Enter on Settings asks for the width", term.wait_for(b"Width?", start=entered))
+        check("Enter on Settings asks for the width", term.open_settings())
         check("flags popped and mouse off for typing",
               term.wait_for(b"\x1b[<u", start=entered)
               and term.wait_for(b"\x1b[?1003l", start=entered))
@@ -89,25 +63,16 @@ def main():
         accepted = term.output.rfind(b"Set resolution: 80x25")
         check("flags pushed and mouse on again afterwards",
               term.wait_for(PUSH, start=accepted) and b"\x1b[?1003h" in term.output[accepted:])
-        check("raw input again afterwards", termios.tcgetattr(term.slave)[3] & termios.ICANON == 0)
+        check("raw input again afterwards", term.types_raw())
         check("the menu returns after the pause", term.wait_for(b"Run DEMO 1", start=accepted))
-        for _ in range(3):
-            menu_press(term, b"\x1b[A", b"\x1b[1;1:3A", FIRST_LINE)
-        term.send(b"\x1b[13u")
-        term.read(0.1)
-        term.send(b"\x1b[13;1:3u")
         check("Enter press starts demo 1",
-              term.wait_until(lambda: term.status() == (6.0, 6.0, 180.0)))
+              term.press(b"\x1b[A", 0, "Run DEMO 1  <--") and term.enter_demo())
 
         # Shift alone, as its own key, makes every step of a held W half a cell. The keys are
         # let go once two steps are seen, however long a loaded machine takes to show them,
         # and the player is left to come to rest.
-        def x_at_most(limit):
-            return lambda: term.status() is not None and term.status()[0] <= limit
-
-        term.send(b"\x1b[57441;2u")
-        term.send(b"\x1b[119;2u")
-        term.wait_until(x_at_most(5.0))
+        term.send(b"\x1b[57441;2u\x1b[119;2u")
+        term.wait_status(lambda status: status[0] <= 5.0)
         term.send(b"\x1b[119;2:3u\x1b[57441;1:3u")
         ran = at_rest(term)
         check("W held with Shift walks in half cells (X=%s)" % (ran,),
@@ -118,7 +83,7 @@ def main():
         # It is let go once a third step is seen; then the release must stop the player where
         # it is, short of the wall, and for good (a dozen frames on).
         term.send(b"\x1b[115u")
-        term.wait_until(lambda: term.status()[0] - ran_x > 0.5 + 1e-6)
+        term.wait_status(lambda status: status[0] - ran_x > 0.5 + 1e-6)
         term.send(b"\x1b[115;1:3u")
         walked = at_rest(term)
         check("S held by its press walks on without repeats (X=%s)" % (walked,),
@@ -137,16 +102,14 @@ def main():
         # Cell reports: the first anchors, 5 cells to the right are 50 pixels of the text
         # area's 10-pixel cells and turn 5 degrees.
         term.send(b"\x1b[<35;60;15M")
-        term.read(0.1)
+        term.wait_passes(1)
         term.send(b"\x1b[<35;65;15M")
         check("mouse motion turns 0.1 degree a pixel of the text area's cells",
-              term.wait_until(lambda: term.status() is not None and term.status()[2] == 185.0))
+              term.wait_status(lambda status: status[2] == 185.0))
 
         term.output = b""
         term.send(b"\x1b[99;5u")
-        ended = term.wait_report("signal")
-        check("protocol Ctrl+C ends the game by SIGINT (%s)" % ended,
-              ended == "signal %d" % signal.SIGINT)
+        results.report("protocol Ctrl+C ends the game by SIGINT", term, killed(signal.SIGINT))
         check("keyboard flags popped, mouse off, main screen back",
               b"\x1b[<u" in term.output and b"\x1b[?1003l" in term.output
               and term.output.rstrip().endswith(b"\x1b[?1049l"))

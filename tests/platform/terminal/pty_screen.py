@@ -20,22 +20,13 @@ PUSH = b"\x1b[>11u"
 CONFIRM = b"\x1b[?u\x1b[c"
 CONFIRM_REPLY = b"\x1b[?11u\x1b[?62;22c"
 COLOURED = b"\x1b[0;97;46m"
+START_POSE = b"X:6.000000 Y:6.000000 A:180.000000"  # demo 1's status line as it starts
 STATUS = re.compile(r"X:(-?[0-9.]+) Y:(-?[0-9.]+) A:(-?[0-9.]+)")
 # Written to the terminal by the test itself after the game's own output: once it is read back,
 # everything the game wrote before it has been read too. Any terminal ignores it.
 FENCE = b"\x1b[4242;4242~"
 # How long a wait for something that must come may take: only a failing run waits that long.
 PATIENCE = 15.0
-
-
-def until(condition, seconds, pause=0.05):
-    """Looks every `pause` seconds whether `condition()` holds, for up to `seconds`."""
-    deadline = time.monotonic() + seconds
-    while not condition():
-        if time.monotonic() >= deadline:
-            return False
-        time.sleep(pause)
-    return True
 
 
 class Checks:
@@ -53,9 +44,20 @@ class Checks:
         print(("ok: " if ok else "FAILED: ") + name)
         return ok
 
+    def report(self, what, game, wanted):
+        """Waits for the keeper's next report of the kind `wanted` is ("signal 15", "exit 1",
+        "stopped 20") and checks that it is that one."""
+        came = game.wait_report(wanted.split()[0])
+        return self.check("%s (%s)" % (what, came), came == wanted)
+
     def summary(self):
         print("%d passed, %d failed" % (self.passed, self.failed))
         return 1 if self.failed else 0
+
+
+def killed(number):
+    """The keeper's report of an end by signal `number`."""
+    return "signal %d" % number
 
 
 class ScreenGrid:
@@ -165,7 +167,6 @@ class Game:
         self.output = b""
         self.grid = ScreenGrid(*size)
         self.fencing = False  # the grid waits for FENCE to be cut out of the output
-        self.events = []
         self.pid = None
         report_read, report_write = os.pipe()
         command_read, self.commands = os.pipe()
@@ -259,16 +260,12 @@ class Game:
             time.sleep(seconds)  # the terminal is gone: nothing more can come
             return
         deadline = time.monotonic() + seconds
-        while True:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return
-            ready, _, _ = select.select([self.master], [], [], left)
-            if not ready:
+        while time.monotonic() < deadline:
+            if not select.select([self.master], [], [], max(deadline - time.monotonic(), 0))[0]:
                 return
             try:
                 chunk = os.read(self.master, 65536)
-            except OSError:
+            except OSError:  # the game's side is closed: nothing more can come
                 return
             if not chunk:
                 return
@@ -279,12 +276,18 @@ class Game:
     def wait_for(self, needle, seconds=PATIENCE, start=0):
         return self.wait_until(lambda: needle in self.output[start:], seconds)
 
-    def wait_until(self, condition, seconds=PATIENCE):
-        """Reads the game's output until `condition()` holds, for up to `seconds`."""
+    def wait_until(self, condition, seconds=PATIENCE, reading=True):
+        """Looks whether `condition()` holds every 20 ms, for up to `seconds`, reading the game's
+        output meanwhile unless `reading` is False."""
         deadline = time.monotonic() + seconds
-        while not condition() and time.monotonic() < deadline:
-            self.read(0.02)
-        return condition()
+        while not condition():  # asked once a look: a condition may not hold for long
+            if time.monotonic() >= deadline:
+                return False
+            if reading:
+                self.read(0.02)
+            else:
+                time.sleep(0.02)
+        return True
 
     def wait_for_line(self, row, text, seconds=PATIENCE):
         """Waits until the window's row `row` (zero-based) starts with `text`."""
@@ -298,6 +301,11 @@ class Game:
         found = STATUS.match(self.grid.line(0))
         return tuple(float(v) for v in found.groups()) if found else None
 
+    def wait_status(self, condition, seconds=PATIENCE):
+        """Waits until the window shows a status line whose (x, y, angle) meet `condition`."""
+        return self.wait_until(lambda: self.status() is not None and condition(self.status()),
+                               seconds)
+
     def types_raw(self):
         """The terminal passes typed bytes on as they come, without echo: the game edits and
         echoes the line itself."""
@@ -310,41 +318,34 @@ class Game:
         return self.wait_report("done")
 
     def _next_report(self, seconds):
-        ready, _, _ = select.select([self.reports], [], [], seconds)
-        if not ready:
+        """The keeper's next report line, "" when none comes within `seconds`, None once the
+        keeper is gone."""
+        if not select.select([self.reports], [], [], seconds)[0]:
             return ""
         line = b""
         while not line.endswith(b"\n"):
             byte = self.reports.read(1)
             if not byte:
-                break
+                return line.decode().strip() or None
             line += byte
         return line.decode().strip()
 
-    def reports_so_far(self):
-        """Every keeper report that has come, without waiting for more."""
-        while select.select([self.reports], [], [], 0)[0]:
-            line = self._next_report(0)
-            if not line:
-                break
-            self.events.append(line)
-        return self.events
-
-    def wait_report(self, wanted, seconds=PATIENCE):
-        """Waits for a keeper report starting with `wanted`, reading the game's output meanwhile."""
+    def wait_report(self, wanted, seconds=PATIENCE, reading=True):
+        """Waits for a keeper report starting with `wanted`, passing over others, and returns it
+        ("" if none came). The game's output is read meanwhile and then drained, unless
+        `reading` is False: then it stays stalled."""
         deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self.read(0.02)
-            ready, _, _ = select.select([self.reports], [], [], 0)
-            if ready:
-                line = self._next_report(0)
-                self.events.append(line)
-                if line.startswith(wanted):
+        while True:
+            left = max(deadline - time.monotonic(), 0)
+            if reading:
+                self.read(min(left, 0.02))
+            line = self._next_report(0 if reading else left)
+            if line is None or (line == "" and time.monotonic() >= deadline):
+                return ""
+            if line.startswith(wanted):
+                if reading:
                     self.drain()
-                    return line
-                if not line:
-                    return ""
-        return ""
+                return line
 
     def drain(self, seconds=PATIENCE):
         """Reads until everything the game has written so far is in: the test writes FENCE to
@@ -373,15 +374,6 @@ class Game:
             self.output = self.output[:start] + came
             self.grid.feed(came)
 
-    def type_long(self, data):
-        """Types `data` however long, reading the echo meanwhile so neither side blocks."""
-        while data:
-            readable, writable, _ = select.select([self.master], [self.master], [], 1.0)
-            if writable:
-                data = data[os.write(self.master, data[:1024]):]
-            if readable:
-                self.read(0.001)
-
     def resize(self, rows, columns):
         pixels = (min(columns * 10, 65535), min(rows * 20, 65535)) if self.pixels else (0, 0)
         fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, columns, *pixels))
@@ -401,32 +393,30 @@ class Game:
         return asked, pushed, pushed and self.wait_for(b"Run DEMO 1")
 
     def press(self, key, row, text):
-        """Holds a key (its keyboard protocol number and final byte) until the window's row
-        `row` starts with `text`, then lets it go."""
-        number, final = key
-        self.send(b"\x1b[%s%s" % (number, final))
+        """Holds a key (its press in the keyboard protocol, as b"\\x1b[B" or b"\\x1b[13u") until
+        the window's row `row` starts with `text`, then lets it go."""
+        self.send(key)
         seen = self.wait_for_line(row, text)
-        self.send(b"\x1b[%s;1:3%s" % (number, final))
+        self.send(b"\x1b[%s;1:3%s" % (key[2:-1] or b"1", key[-1:]))
         return seen
 
     def open_settings(self):
         """From the menu to the settings screen's width prompt: Down held until the marker
         stops at the last entry, then an Enter tap (a terminal sends no release once it has
         taken the pop of the keyboard flags that typing brings)."""
-        if not self.press((b"1", b"B"), 6, "Settings    <--"):
+        if not self.press(b"\x1b[B", 6, "Settings    <--"):
             return False
         self.send(b"\x1b[13u\x1b[13;1:3u")
         return self.wait_for_line(2, "Width?")
 
+    def enter_demo(self):
+        """From the menu's first entry into demo 1: Enter held until its start pose shows."""
+        return self.press(b"\x1b[13u", 0, START_POSE.decode())
+
     def start_demo(self):
         """Answers the start-up queries as a terminal with the keyboard protocol, then starts
         demo 1 and waits for its coloured frame."""
-        if not all(self.start_menu()):
-            return False
-        self.send(b"\x1b[13u")
-        self.read(0.1)
-        self.send(b"\x1b[13;1:3u")
-        return self.wait_for(b"X:6.000000 Y:6.000000 A:180.000000") and self.wait_for(COLOURED)
+        return all(self.start_menu()) and self.enter_demo() and self.wait_for(COLOURED)
 
     def wait_passes(self, count=4, seconds=PATIENCE):
         """Reads the game's output until the game has read every byte sent to it and then slept
@@ -462,21 +452,7 @@ class Game:
             quiet[0] = quiet[0] + 1 if asleep and not pending and self.unread_input() == 0 else 0
             return quiet[0] >= 3
 
-        return until(idle, seconds, 0.02)
-
-    def wait_report_unread(self, wanted, seconds):
-        """Waits for a keeper report without reading the game's output, which stays stalled."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            line = self._next_report(max(deadline - time.monotonic(), 0))
-            self.events.append(line)
-            if line.startswith(wanted) or not line:
-                return line
-        return ""
-
-    def output_stalled(self, seconds=PATIENCE):
-        """Waits until the terminal's buffer is full: the game's output has nowhere to go."""
-        return until(lambda: not select.select([], [self.slave], [], 0)[1], seconds)
+        return self.wait_until(idle, seconds, reading=False)
 
     def blocked_writing(self, seconds=PATIENCE):
         """Waits until the game waits for room to write: in a poll() of three descriptors
@@ -486,18 +462,21 @@ class Game:
                 fields = call.read().split()
             return len(fields) > 3 and fields[0] in ("7", "271") and int(fields[2], 16) == 3
 
-        return until(in_writer_poll, seconds)
+        return self.wait_until(in_writer_poll, seconds, reading=False)
 
-    def while_stopped(self, *actions):
-        """Stops the game, so that what is sent stays unread, does `actions`, continues it."""
-        self.read(0.05)
-        os.kill(self.pid, signal.SIGSTOP)
-        self.wait_report("stopped")
+    def act(self, *actions):
+        """Sends the game each of `actions`: bytes typed, or a signal's number."""
         for action in actions:
             if isinstance(action, bytes):
                 self.send(action)
             else:
                 os.kill(self.pid, action)
+
+    def while_stopped(self, *actions):
+        """Stops the game, so that what is sent stays unread, does `actions`, continues it."""
+        os.kill(self.pid, signal.SIGSTOP)
+        self.wait_report("stopped")
+        self.act(*actions)
         os.kill(self.pid, signal.SIGCONT)
 
     def close(self):

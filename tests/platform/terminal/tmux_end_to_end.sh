@@ -19,61 +19,30 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "ok: $1"; }
-fail() {
-    failed=$((failed + 1))
-    echo "FAILED: $1"
-    tmx capture-pane -p | sed -n '1,12p' | sed 's/^/    | /'
-}
-check() {  # check NAME COMMAND...
-    local name=$1
-    shift
-    if "$@"; then pass "$name"; else fail "$name"; fi
-}
+# shellcheck source=../../check.sh
+source "$(dirname "$0")/../../check.sh"
+failure_detail() { echo; screen | sed -n '1,12p' | sed 's/^/    | /'; }  # the pane's top
+not() { ! "$@"; }
 
 screen() { tmx capture-pane -p; }
-row0() { tmx capture-pane -p | head -n 1; }
+row0() { screen | head -n 1; }
+# The pane's modes: alternate screen, cursor, autowrap, mouse any, all and SGR; as restored.
 modes() { tmx display -p '#{alternate_on} #{cursor_flag} #{wrap_flag} #{mouse_any_flag} #{mouse_all_flag} #{mouse_sgr_flag}'; }
+restored_modes="0 1 1 0 0 0"
+pane_modes_are() { test "$(modes)" = "$1"; }
+full_screen_modes() { test "$(modes | cut -d' ' -f1-3)" = "1 0 0"; }
 angle() { row0 | sed -E 's/.*A:([0-9.-]+).*/\1/'; }
+angle_above() { awk -v a="$(angle)" -v b="$1" 'BEGIN { exit !(a + 0 > b + 0) }'; }
+# shellcheck disable=SC2046 # one argument per byte
 send_bytes() { tmx send-keys -H $(printf '%b' "$1" | od -An -tx1); }
 
 # shellcheck source=settle.sh
 source "$(dirname "$0")/settle.sh"
 
 # Waits up to 5 s (or $2 s) for the pane to show text matching the extended regex $1.
-wait_for() {
-    local deadline=$((SECONDS + ${2:-5}))
-    while ((SECONDS < deadline)); do
-        screen | grep -Eq -- "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-# Waits up to 5 s for the status line's angle to exceed $1.
-wait_for_angle_above() {
-    local deadline=$((SECONDS + 5))
-    while ((SECONDS < deadline)); do
-        awk -v a="$(angle)" -v b="$1" 'BEGIN { exit !(a + 0 > b + 0) }' && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-wait_for_file() {
-    local deadline=$((SECONDS + 5))
-    while ((SECONDS < deadline)); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-# Waits up to 5 s for the pane's modes to be $1 (see `modes`).
-pane_modes_are() { test "$(modes)" = "$1"; }
-wait_modes() { wait_until 5 pane_modes_are "$1"; }
+shows() { screen | grep -Eq -- "$1"; }
+wait_for() { wait_until "${2:-5}" shows "$1"; }
+wait_for_file() { wait_until 5 test -s "$1"; }
 
 # The pane's terminal passes typed bytes on raw, without echo: the game edits and echoes the
 # line itself.
@@ -100,23 +69,33 @@ menu_steps() {
     done
 }
 
-# Starts the game from the pane's shell; the shell records the game's pid and exit status.
-start_game() {
+# Starts the game from the pane's shell (in the background with $1 = '&'); the shell records
+# the game's pid and exit status.
+launch() {
     rm -f "$work/pid" "$work/status"
-    tmx send-keys "clear; echo MAIN-SCREEN-MARK; sh -c 'echo \$\$ > $work/pid; exec $program'; echo status=\$? > $work/status" Enter
-    wait_for 'Run DEMO 1 +<--' && wait_for_file "$work/pid"
+    tmx send-keys "clear; echo MAIN-SCREEN-MARK; sh -c 'echo \$\$ > $work/pid; exec $program' ${1:-; echo status=\$? > $work/status}" Enter
+    wait_for_file "$work/pid"
+}
+start_game() { launch && wait_for 'Run DEMO 1 +<--'; }
+start_demo() { start_game && send_bytes '\r' && wait_for '^X:6\.000000'; }
+game_pid() { cat "$work/pid"; }
+# The shell's fg; its status goes to a file of its own, so a stop's cannot be read as the end's.
+fg_game() {
+    rm -f "$work/status.fg"
+    tmx send-keys "fg; echo status=\$? > $work/status.fg" Enter
 }
 
 # The terminal is as it was: main screen with its text, cursor shown, autowrap on, mouse
 # reporting off, and a shell that answers. (The termios settings are checked by the pty
 # matrix: bash puts its own back whenever a job stops or dies, so a check here could not fail.)
-# The status file is $3, by default the one start_game names.
+# The status is the start line's, or fg's with $3 = fg.
 expect_restored() {
-    local how=$1 status=$2 file=${3:-$work/status}
+    local how=$1 status=$2 file=$work/status${3:+.$3}
     wait_for_file "$file"
     check "$how: exit status $status" grep -qx "status=$status" "$file"
     # The shell may write the status before tmux has read the game's last output.
-    check "$how: modes restored (alternate cursor wrap mouse)" wait_modes "0 1 1 0 0 0"
+    check "$how: modes restored (alternate cursor wrap mouse)" \
+        wait_until 5 pane_modes_are "$restored_modes"
     check "$how: main screen contents back" wait_for 'MAIN-SCREEN-MARK'
 }
 
@@ -135,12 +114,13 @@ check "TERM=dumb: exit status 2" grep -qx "dumb=2" "$work/dumb"
 
 # Menu, demo 1, walking, turning with the mouse and the arrows, Ctrl+C.
 check "menu appears with the marker on demo 1" start_game || exit 1
-check "full-screen modes while running" test "$(modes | cut -d' ' -f1-3)" = "1 0 0"
+check "full-screen modes while running" full_screen_modes
 send_bytes '\r'
 check "Enter starts demo 1 at its start pose" \
     wait_for '^X:6\.000000 Y:6\.000000 A:180\.000000'
 check "walls drawn with the full-block glyph" wait_for '█'
-check "bright white on aqua" bash -c "tmux -L $socket capture-pane -p -e | head -n 1 | grep -q '97.*46m'"
+row0_coloured() { tmx capture-pane -p -e | head -n 1 | grep -q '97.*46m'; }
+check "bright white on aqua" row0_coloured
 send_bytes 'w'
 check "W moves the player" wait_for '^X:5\.[0-9]+ Y:6\.0000'
 settle row0
@@ -185,10 +165,10 @@ check "growing the window back repaints the whole frame" wait_until 5 screen_is_
 start_angle=$(angle)
 send_bytes '\e[<35;60;20M'
 send_bytes '\e[<35;70;20M'
-check "SGR mouse motion to the right turns the view right" wait_for_angle_above "$start_angle"
+check "SGR mouse motion to the right turns the view right" wait_until 5 angle_above "$start_angle"
 mouse_angle=$(angle)
 send_bytes '\e[C'
-check "the Right arrow turns the view further" wait_for_angle_above "$mouse_angle"
+check "the Right arrow turns the view further" wait_until 5 angle_above "$mouse_angle"
 send_bytes '\x03'
 expect_restored "Ctrl+C" 130
 
@@ -210,8 +190,7 @@ check "a resize at the prompt repaints the heading, the prompt and the typed tex
 tmx resize-window -x 120 -y 40
 send_bytes '\x1a'
 check "Ctrl+Z at the prompt: the shell reports the game stopped" wait_for 'Stopped'
-rm -f "$work/status.fg"
-tmx send-keys "fg; echo status=\$? > $work/status.fg" Enter
+fg_game
 check "fg at the prompt: the heading, the prompt and the typed text are back" \
     wait_for '^Width\? 8$'
 check "fg at the prompt: the heading too" wait_for '^Set custom screen resolution'
@@ -236,8 +215,8 @@ frame_is_25_rows() {
 wait_until 5 frame_drawn
 settle screen
 check "the frame is 25 rows high" frame_is_25_rows
-kill -TERM "$(cat "$work/pid")"
-expect_restored "SIGTERM" 143 "$work/status.fg"
+kill -TERM "$(game_pid)"
+expect_restored "SIGTERM" 143 fg
 
 # Ctrl+D at a prompt abandons the settings; SIGHUP while the menu is shown.
 start_game
@@ -261,64 +240,50 @@ check "a 13 x 3 window shows the menu's top-left corner" \
     wait_until 5 screen_is 'Run DEMO 1' '' 'Run DEMO 2'
 tmx resize-window -x 120 -y 40
 check "the whole menu again in a whole window" wait_for '^Settings +<--'
-kill -HUP "$(cat "$work/pid")"
+kill -HUP "$(game_pid)"
 expect_restored "SIGHUP" 129
 
 # Ctrl+Z gives the terminal back to the shell; fg takes it again and repaints the frame.
-start_game
-send_bytes '\r'
-wait_for '^X:6\.000000'
+start_demo
 send_bytes '\x1a'
 check "Ctrl+Z: the shell reports the game stopped" wait_for 'Stopped'
-# The start line goes on when the job stops and records the stop's status; fg's status goes to
-# a file of its own, so the stop's cannot be read as the end's.
-wait_for_file "$work/status"
-check "Ctrl+Z: the game stops by SIGTSTP (status 148)" grep -qx "status=148" "$work/status"
-check "Ctrl+Z: modes restored (alternate cursor wrap mouse)" wait_modes "0 1 1 0 0 0"
-check "Ctrl+Z: main screen contents back" wait_for 'MAIN-SCREEN-MARK'
-rm -f "$work/status.fg"
-tmx send-keys "fg; echo status=\$? > $work/status.fg" Enter
+# The start line goes on when the job stops and records the stop's status: SIGTSTP's 148.
+expect_restored "Ctrl+Z" 148
+fg_game
 check "fg: the frame is repainted" wait_for '^X:6\.000000 Y:6\.000000 A:180\.000000'
-check "fg: full-screen modes again" test "$(modes | cut -d' ' -f1-3)" = "1 0 0"
+check "fg: full-screen modes again" full_screen_modes
 send_bytes 'w'
 check "fg: keys work again" wait_for '^X:5\.[0-9]+ Y:6\.0000'
 send_bytes '\x03'
-expect_restored "Ctrl+Z, fg, Ctrl+C" 130 "$work/status.fg"
+expect_restored "Ctrl+Z, fg, Ctrl+C" 130 fg
 
 # A crash restores with async-signal-safe calls, then dies by the same signal.
-start_game
-send_bytes '\r'
-wait_for '^X:6\.000000'
-kill -SEGV "$(cat "$work/pid")"
+start_demo
+kill -SEGV "$(game_pid)"
 expect_restored "SIGSEGV" 139
 
 # Started in the background by a real shell: the game sends nothing and sets nothing, and stops
 # as a background reader would; fg then plays it, and Ctrl+C ends it.
-game_stopped() { test "$(cut -d' ' -f3 "/proc/$(cat "$work/pid")/stat" 2>/dev/null)" = T; }
-rm -f "$work/pid" "$work/status"
-tmx send-keys "clear; echo MAIN-SCREEN-MARK; sh -c 'echo \$\$ > $work/pid; exec $program' &" Enter
-wait_for_file "$work/pid"
+game_stopped() { test "$(cut -d' ' -f3 "/proc/$(game_pid)/stat" 2>/dev/null)" = T; }
+launch '&'
 check "started with &: the game stops" wait_until 5 game_stopped
-check "started with &: modes untouched (alternate cursor wrap mouse)" pane_modes_are "0 1 1 0 0 0"
-check "started with &: nothing drawn over the shell" bash -c \
-    "! tmux -L $socket capture-pane -p | grep -q 'Run DEMO'"
-tmx send-keys "fg; echo status=\$? > $work/status" Enter
+check "started with &: modes untouched (alternate cursor wrap mouse)" \
+    pane_modes_are "$restored_modes"
+check "started with &: nothing drawn over the shell" not shows 'Run DEMO'
+fg_game
 check "fg: the game takes the terminal and shows the menu" wait_for 'Run DEMO 1 +<--'
 send_bytes '\x03'
-expect_restored "started with &, fg, Ctrl+C" 130
+expect_restored "started with &, fg, Ctrl+C" 130 fg
 
 # A terminal without an alternate screen: the game draws over the shell's screen, and on the
 # way out leaves it blank in the terminal's own colours, with nothing of the frame on it.
 tmx set-window-option -g alternate-screen off
-start_game
-send_bytes '\r'
-wait_for '^X:6\.000000'
+start_demo
 send_bytes '\x03'
 wait_for_file "$work/status"
 check "no alternate screen: exit status 130" grep -qx "status=130" "$work/status"
 frame_left() { tmx capture-pane -p -e | grep -Eq "█|46m"; }
-frame_gone() { ! frame_left; }
-check "no alternate screen: no wall and no colour of the frame left" wait_until 5 frame_gone
+check "no alternate screen: no wall and no colour of the frame left" wait_until 5 not frame_left
 tmx set-window-option -g alternate-screen on
 
 echo "$passed passed, $failed failed"
