@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -61,8 +62,9 @@ int wantedKeyboardFlags = 0;
 // terminal that controls no session drops those signals, so the keys must come as bytes.
 bool controlling = true;
 
-// Room for the decoder's one event of an item, made before any restore, so that decoding
-// there allocates nothing.
+constexpr std::size_t DRAIN_BUFFER = 2 * LONGEST_TERMINAL_ITEM;  // room for any unfinished item
+// Room for the events of a full drain buffer (an item gives at most one), made before any
+// restore, so that decoding there allocates nothing.
 std::vector<InputEvent> drainedEvents;
 
 // Pops the keyboard protocol flags and drops the input that was already on its way: key
@@ -76,7 +78,7 @@ bool popKeyboardFlags() {
         return false;
     }
     const Millis start = now();
-    char pending[2 * LONGEST_TERMINAL_ITEM];  // what came, from the first undecoded byte
+    char pending[DRAIN_BUFFER];  // what came, from the first undecoded byte
     std::size_t held = 0;
     for (;;) {
         const auto left = static_cast<int>(POP_DRAIN_LIMIT_MS - (now() - start));
@@ -89,14 +91,13 @@ bool popKeyboardFlags() {
             return true;
         }
         held += static_cast<std::size_t>(count);
-        std::size_t used = 0;
-        for (std::size_t length = 1; length > 0 && used < held; used += length) {
-            drainedEvents.clear();
-            length = decodeTerminalItem(std::string_view(pending + used, held - used), false,
-                                        drainedEvents);
-            if (!drainedEvents.empty() && drainedEvents[0].kind == InputKind::DeviceAttributes) {
-                return true;
-            }
+        drainedEvents.clear();
+        const std::size_t used =
+            decodeTerminalInput(std::string_view(pending, held), false, drainedEvents);
+        if (std::any_of(drainedEvents.begin(), drainedEvents.end(), [](const InputEvent& event) {
+                return event.kind == InputKind::DeviceAttributes;
+            })) {
+            return true;
         }
         std::memmove(pending, pending + used, held - used);
         held -= used;
@@ -205,7 +206,7 @@ bool sessionTake() {
         return true;
     }
     controlling = tcgetsid(terminal.inputFd) == getsid(0);
-    drainedEvents.reserve(1);
+    drainedEvents.reserve(DRAIN_BUFFER);
     openOutput();
     std::atexit(restoreAtExit);
     enterScreen();
