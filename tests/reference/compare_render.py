@@ -53,6 +53,10 @@ FIXED_CASES = [
     (1, '6', '6', '1e2', 97, 31),
     (2, '3.5', '10', '100000.3', 121, 41),
     (3, '15', '3.5', '-7777.77', 64, 24),
+    # Just above the midpoint of 8 and the float after it: rounded once, as strtof does, it is
+    # 8.000001; through a double first, 8.000000. And a negative zero keeps its sign.
+    (1, '8.000000476837158203125000000001', '6', '180', 40, 2),
+    (1, '6', '6', '-0', 120, 40),
 ]
 
 

@@ -6,7 +6,7 @@ then writes the status line over the start of row 0.  Every float step is
 rounded to single precision in the same order as the C++ renderer, so the
 output can be compared byte for byte with `mazecast-render`.
 
-Usable as a module (render(), cast_view(), ...) and as a command line tool
+Usable as a module (render(), parse_f32(), ...) and as a command line tool
 with the same options as mazecast-render.
 """
 
@@ -14,7 +14,6 @@ import argparse
 import math
 import struct
 import sys
-from dataclasses import dataclass
 from fractions import Fraction
 
 MAP_STRIDE = 32
@@ -162,27 +161,8 @@ def direction(a):
     return f32(math.cos(r)), f32(math.sin(r))
 
 
-@dataclass
-class Column:
-    ray_angle: float
-    ray_dir: tuple
-    cell: tuple
-    hit_side: int
-    wall_dist: float
-    slice_height: int
-    slice_top: int
-    slice_end: int
-    wall_frac: float
-    corner: bool
-    face_change: bool
-
-
-def slice_rows(height, slice_height):
-    top = trunc_half(height - slice_height)
-    return top, top + slice_height
-
-
 def cast_column(grid, px, py, angle, start, width_f, height, x, prev_side):
+    """(hit side, first row, row past the end, whether the whole slice is drawn)."""
     ray_angle = f32(f32(f32(float(x) / width_f) * FOV_DEGREES) + start)
     dir_x, dir_y = direction(ray_angle)
     cx, cy = int(px), int(py)
@@ -223,7 +203,8 @@ def cast_column(grid, px, py, angle, start, width_f, height, x, prev_side):
 
     k = f32(math.cos(to_radians(f32(ray_angle - angle))))
     slice_height = int(f32(float(height) / f32(k * wall_dist)))
-    top, end = slice_rows(height, slice_height)
+    top = trunc_half(height - slice_height)
+    end = top + slice_height
 
     if hit_side == 0:
         w = f32(py + f32(wall_dist * dir_y))
@@ -246,28 +227,22 @@ def cast_column(grid, px, py, angle, start, width_f, height, x, prev_side):
             neighbour = (cx + 1, cy)
     corner = neighbour is not None and cell(grid, *neighbour) == BLANK
 
-    return Column(ray_angle, (dir_x, dir_y), (cx, cy), hit_side, wall_dist,
-                  slice_height, top, end, frac, corner, face_change)
+    return hit_side, top, end, corner or face_change
 
 
 def cast_view(grid, px, py, angle, width, height):
-    """Blank frame plus wall outlines; returns (rows, columns, view_dir)."""
-    view_dir = direction(angle)
+    """The blank frame with the wall outlines drawn, as rows of bytes."""
     rows = [bytearray(b' ' * width) for _ in range(height)]
     start = f32(angle - HALF_FOV)
     width_f = float(width)
     prev_side = -1
-    columns = []
     for x in range(width):
-        col = cast_column(grid, px, py, angle, start, width_f, height, x,
-                          prev_side)
-        prev_side = col.hit_side
-        columns.append(col)
-        full = col.corner or col.face_change
-        for y in range(max(col.slice_top, 0), min(col.slice_end, height)):
-            edge = y == col.slice_top or y == col.slice_end - 1
+        prev_side, top, end, full = cast_column(grid, px, py, angle, start, width_f, height,
+                                                x, prev_side)
+        for y in range(max(top, 0), min(end, height)):
+            edge = y == top or y == end - 1
             rows[y][x] = WALL_GLYPH if full or edge else BLANK
-    return rows, columns, view_dir
+    return rows
 
 
 def format_status_line(px, py, angle):
@@ -281,7 +256,7 @@ def draw_status_line(rows, px, py, angle, width):
 
 
 def render_rows(map_no, px, py, angle, width, height):
-    rows, _, _ = cast_view(MAPS[map_no], px, py, angle, width, height)
+    rows = cast_view(MAPS[map_no], px, py, angle, width, height)
     draw_status_line(rows, px, py, angle, width)
     return rows
 
