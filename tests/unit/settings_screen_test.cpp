@@ -48,11 +48,17 @@ TEST_F(SettingsTest, AcceptedSizeIsShownThenTheMenuReturns) {
     const struct {
         const char* typed;
         std::vector<std::string> shown;  // the console's first rows during the pause
+        std::int32_t width, height;
     } cases[] = {
-        {"80\n0\n25\n", {title, "", width, rejected, accepted}},
-        {"80 25\n", {title, "", width, accepted}},  // one line answers both prompts
+        {"80\n0\n25\n", {title, "", width, rejected, accepted}, 80, 25},
+        {"80 25\n", {title, "", width, accepted}, 80, 25},  // one line answers both prompts
         // A letter right after the width is left for the height prompt, which rejects it.
-        {"80x\n\n\n   25\n", {title, "", width, rejected, accepted}},
+        {"80x\n\n\n   25\n", {title, "", width, rejected, accepted}, 80, 25},
+        // The size already set still pauses and sizes the frame again.
+        {"120\n40\n",
+         {title, "", "Width? Set width: 120", "Height? Set resolution: 120x40"},
+         120,
+         40},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -64,10 +70,10 @@ TEST_F(SettingsTest, AcceptedSizeIsShownThenTheMenuReturns) {
         consoleDuringPause.resize(c.shown.size());
         EXPECT_EQ(consoleDuringPause, c.shown);
         EXPECT_EQ(locals.appState, Menu);
-        EXPECT_EQ(world.screenWidth, 80);
-        EXPECT_EQ(world.screenHeight, 25);
-        EXPECT_EQ(frameBuffer.size(), 25U);
-        EXPECT_EQ(frameBuffer[24].size(), 80U);
+        EXPECT_EQ(world.screenWidth, c.width);
+        EXPECT_EQ(world.screenHeight, c.height);
+        EXPECT_EQ(frameBuffer.size(), static_cast<std::size_t>(c.height));
+        EXPECT_EQ(frameBuffer.back().size(), static_cast<std::size_t>(c.width));
         EXPECT_EQ(headlessSleptMilliseconds(), 5000U);
         EXPECT_FALSE(settingsHeightPending);
         EXPECT_EQ(consoleText(0), "");  // cleared for the menu
@@ -133,14 +139,6 @@ TEST_F(SettingsTest, RejectedWidthAsksAgainFromTheTop) {
     EXPECT_EQ(locals.appState, Menu);
     EXPECT_EQ(world.screenWidth, 64);
     EXPECT_EQ(world.screenHeight, 48);
-}
-
-TEST_F(SettingsTest, SameSizeStillPausesAndResizes) {
-    headlessTypeInput("120\n40\n");
-    pass();
-    EXPECT_EQ(locals.appState, Menu);
-    EXPECT_EQ(headlessSleptMilliseconds(), 5000U);
-    EXPECT_EQ(frameBuffer.size(), 40U);
 }
 
 TEST_F(SettingsTest, EndOfInputAbandonsTheVisit) {
