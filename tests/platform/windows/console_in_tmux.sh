@@ -1,31 +1,27 @@
 #!/usr/bin/env bash
 # mazecast.exe in a console that wine backs with a tmux pane: the start menu, a demo started with
 # Enter in the running view's colours with full-block walls, a step with W, and the console's
-# colours put back after Ctrl+C. Keys go through the desktop's input queue (send_keys.exe), where
-# the game's asynchronous key queries read them; tmux only shows what the console shows.
-#   console_in_tmux.sh EMULATOR MAZECAST_EXE SEND_KEYS_EXE
+# colours put back after Ctrl+C. Keys go through the desktop's input queue (console_probe.exe
+# keys), where the game's asynchronous key queries read them; tmux only shows what the console
+# shows.
+#   console_in_tmux.sh EMULATOR MAZECAST_EXE CONSOLE_PROBE_EXE
 # Exits 77 when tmux is missing.
 set -uo pipefail
-emulator=$1 game=$2 send_keys=$3
+emulator=$1 game=$2 probe=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/harness.sh"
 
-capture() {
-    tmux -L "$tmux_server" capture-pane -p -e -t game > "$work/pane"
+# The pane with its colours as escape sequences.
+screen() {
+    tmux -L "$tmux_server" capture-pane -p -e -t game
 }
 # Colours and text of the given pane rows, "ROW FG BG TEXT" a line.
 rows() {
-    capture
-    python3 "$here/pane_colours.py" "$work/pane" "$@"
+    screen > "$work/screen"
+    python3 "$here/pane_colours.py" "$work/screen" "$@"
 }
-# Whether the pane shows text matching the regular expression $1; wait_for waits $1 s for $2.
-pane_shows() {
-    capture
-    grep -qE "$1" "$work/pane"
-}
-wait_for() { poll "$1" 0.2 pane_shows "$2"; }
 keys() {
-    "$emulator" "$send_keys" "$@" || fail "send_keys $*"
+    "$emulator" "$probe" keys "$@" || fail "console_probe keys $*"
 }
 
 printf -v start '%q %q' "$emulator" "$game"
@@ -33,7 +29,7 @@ start_in_tmux "mazecast-wine-$$" 130 45 "$start 2> $work/stderr; echo 'after exi
 
 # The menu, from the top-left corner, the marker two columns past the longest entry: waited for
 # whole, as its first row shows before the others are drawn.
-wait_for 30 'Run DEMO 1' || fail "no menu within 30 s"
+wait_screen 30 'Run DEMO 1' || fail "no menu within 30 s"
 expected_menu="0 default default Run DEMO 1  <--
 2 default default Run DEMO 2
 4 default default Run DEMO 3
@@ -47,36 +43,36 @@ $menu"
 
 # Enter starts demo 1: status line, then bright white (97) on aqua (46) and full-block walls.
 keys return
-wait_for 10 '^.*X:6\.000000 Y:6\.000000 A:180\.000000' || fail "demo 1 did not start"
+wait_screen 10 '^.*X:6\.000000 Y:6\.000000 A:180\.000000' || fail "demo 1 did not start"
 read -r _ fg bg status < <(rows 0)
 [ "$fg $bg" = "97 46" ] || fail "running colours are '$fg $bg', not '97 46'"
 # The frame's rows are drawn after the status line.
 walls_shown() {
-    capture
-    walls=$(grep -c '█' "$work/pane")
+    screen > "$work/screen"
+    walls=$(grep -c '█' "$work/screen")
     [ "$walls" -ge 10 ]
 }
 poll 5 0.2 walls_shown || fail "only $walls rows show the full block"
-grep -q 'Û' "$work/pane" && fail "byte 219 shown as a code page 1252 letter"
+grep -q 'Û' "$work/screen" && fail "byte 219 shown as a code page 1252 letter"
 read -r _ fg bg _ < <(rows 20)
 [ "$fg $bg" = "97 46" ] || fail "row 20 colours are '$fg $bg'"
 
 # W walks towards -x (the view faces 180 degrees), so X falls below 6.
 keys --hold 400 w
-wait_for 5 'X:[0-5]\.[0-9]{6} Y:6\.0000' || fail "W did not move the player: $(rows 0)"
+wait_screen 5 'X:[0-5]\.[0-9]{6} Y:6\.0000' || fail "W did not move the player: $(rows 0)"
 
 # Ctrl+C ends the program; its console colours are the ones it started with.
 tmux -L "$tmux_server" send-keys -t game C-c
-wait_for 10 'after exit' || fail "Ctrl+C did not end the program"
+wait_screen 10 'after exit' || fail "Ctrl+C did not end the program"
 while read -r row fg bg text; do
     [ "$fg $bg" = "default default" ] || fail "row $row is '$fg $bg' after exit: $text"
 done < <(rows 0 20)
-after=$(grep -n 'after exit' "$work/pane" | cut -d: -f1)
+after=$(grep -n 'after exit' "$work/screen" | cut -d: -f1)
 [ "${after:-0}" -gt 40 ] || fail "the shell continued at line ${after:-?}, inside the picture"
 
 if [ "$failures" -gt 0 ]; then
     echo "--- pane:"
-    sed 's/\x1b\[[0-9;]*m//g' "$work/pane" | head -45
+    sed 's/\x1b\[[0-9;]*m//g' "$work/screen" | head -45
     exit 1
 fi
 echo "console_in_tmux: menu, demo colours, full-block walls, W and Ctrl+C restore all as expected"

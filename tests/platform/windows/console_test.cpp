@@ -179,34 +179,6 @@ TEST(GlyphTable, WidenRowTakesExactlyLengthBytesAndReplacesTheOldRow) {
     EXPECT_TRUE(out.empty());
 }
 
-// --- whole-buffer operations --------------------------------------------------------------------
-
-TEST_F(ScreenBuffer, ColourKeepsCharactersAndCursorAndClearBlanksWithTheTextAttribute) {
-    const SHORT lastColumn = static_cast<SHORT>(columns() - 1);
-    const SHORT lastRow = static_cast<SHORT>(rows() - 1);
-    put(5, 3, L"\x2588\x2588", 0x07);
-    put(static_cast<SHORT>(lastColumn - 2), lastRow, L"end", 0x1E);
-    SetConsoleCursorPosition(screen, COORD{7, 2});
-
-    // Every cell and later text take the colour; characters and cursor stay.
-    colourConsoleBuffer(screen, 0x3F);
-    for (const COORD cell : {COORD{0, 0}, COORD{5, 3}, COORD{lastColumn, lastRow}}) {
-        EXPECT_EQ(attributeAt(cell.X, cell.Y), 0x3F) << cell.X << "," << cell.Y;
-    }
-    EXPECT_EQ(info().wAttributes, 0x3F);
-    EXPECT_EQ(text(5, 3, 2), L"\x2588\x2588");
-    EXPECT_EQ(cursorAt(), "7,2");
-
-    // Every cell is blanked with the text attribute, and the cursor goes home.
-    SetConsoleTextAttribute(screen, 0x1E);
-    clearConsoleBuffer(screen);
-    EXPECT_EQ(text(5, 3, 2), L"  ");
-    EXPECT_EQ(text(static_cast<SHORT>(lastColumn - 2), lastRow, 3), L"   ");
-    EXPECT_EQ(attributeAt(0, 0), 0x1E);
-    EXPECT_EQ(lastAttribute(), 0x1E);
-    EXPECT_EQ(cursorAt(), "0,0");
-}
-
 // --- fitting the buffer and the window to the frame ---------------------------------------------
 
 // Takes in every row of a frame as presentFrame writes them (each `columns` long, from column 0),
@@ -249,86 +221,101 @@ TEST(FrameExtent, GrowsOnlyWithWritesBeyondWhatItCovers) {
     }
 }
 
-TEST(ConsoleLayoutPlan, GrowsTheBufferThenTheWindowFromTheTopLeftWithinTheScreen) {
-    struct PlanCase {
+// One table of layouts, each planned; those a console of the test's own can be brought to are
+// also fitted for real and then ended each way the program ends.
+TEST_F(ScreenBuffer, FitGrowsTheBufferThenTheWindowFromRowZeroAndEveryEndingPutsThemBack) {
+    const COORD most = largest();
+    // A frame the screen holds: the default frame, or the largest window where that is smaller.
+    const int fw = std::min<int>(most.X, DEFAULT_FRAME_COLUMNS);
+    const int fh = std::min<int>(most.Y, DEFAULT_FRAME_ROWS);
+    enum Fit { PLANNED, BUFFER_REFUSED, FITTED };  // BUFFER_REFUSED: the console kept its size
+    struct FitCase {
         const char* name;
+        Fit fit;
         COORD buffer;
         SMALL_RECT window;
         COORD largest;
         FrameExtent frame;
-        bool bufferRefused;  // the console kept its buffer size
         COORD wantBuffer;
         SMALL_RECT wantWindow;
     };
     // Each case: buffer, window and largest window before; the frame; buffer and window after.
-    // Mostly what a console of the test's own cannot be brought to; the rest is fitted for real.
-    const PlanCase cases[] = {
-        {"200 x 60 chosen in the settings", cells(120, 9001), rect(0, 0, 120, 30), cells(240, 63),
-         extent(200, 60), false, cells(200, 9001), rect(0, 0, 200, 60)},
-        {"window larger than the screen", cells(300, 9001), rect(0, 0, 250, 70), cells(240, 63),
-         extent(120, 40), false, cells(300, 9001), rect(0, 0, 250, 70)},
-        {"scrolled right, frame smaller", cells(300, 100), rect(50, 0, 120, 30), cells(240, 63),
-         extent(60, 20), false, cells(300, 100), rect(0, 0, 120, 30)},
-        {"largest window unknown", cells(120, 9001), rect(0, 0, 120, 30), cells(0, 0),
-         extent(120, 40), false, cells(120, 9001), rect(0, 0, 120, 30)},
-        {"pseudo console: buffer refused", cells(120, 30), rect(0, 0, 120, 30), cells(240, 63),
-         extent(120, 40), true, cells(120, 40), rect(0, 0, 120, 30)},
-    };
-    for (const PlanCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const COORD buffer = bufferSizeFor(c.buffer, c.frame);
-        EXPECT_EQ(describe(buffer), describe(c.wantBuffer));
-        const COORD planned = c.bufferRefused ? c.buffer : buffer;
-        EXPECT_EQ(describe(windowFor(c.window, planned, c.largest, c.frame)),
-                  describe(c.wantWindow));
-    }
-}
-
-TEST_F(ScreenBuffer, FitShowsTheFrameFromRowZeroAndTheRestorePutsBackTheSizes) {
-    const COORD most = largest();
-    if (most.X < 60 || most.Y < 30) {
-        GTEST_SKIP() << "the console's largest window is only " << describe(most);
-    }
-    // A frame the screen holds: the default frame, or the largest window where that is smaller.
-    const int fw = std::min<int>(most.X, DEFAULT_FRAME_COLUMNS);
-    const int fh = std::min<int>(most.Y, DEFAULT_FRAME_ROWS);
-    struct FitCase {
-        const char* name;
-        COORD buffer;
-        SMALL_RECT window;
-        FrameExtent frame;
-        COORD wantBuffer;
-        SMALL_RECT wantWindow;
-    };
-    // Each case: buffer and window before; the frame; buffer and window after.
     const FitCase cases[] = {
-        {"frame taller than the window", cells(fw, 300), rect(0, 0, fw, fh - 10), extent(fw, fh),
+        {"200 x 60 chosen in the settings", PLANNED, cells(120, 9001), rect(0, 0, 120, 30),
+         cells(240, 63), extent(200, 60), cells(200, 9001), rect(0, 0, 200, 60)},
+        {"window larger than the screen", PLANNED, cells(300, 9001), rect(0, 0, 250, 70),
+         cells(240, 63), extent(120, 40), cells(300, 9001), rect(0, 0, 250, 70)},
+        {"scrolled right, frame smaller", PLANNED, cells(300, 100), rect(50, 0, 120, 30),
+         cells(240, 63), extent(60, 20), cells(300, 100), rect(0, 0, 120, 30)},
+        {"largest window unknown", PLANNED, cells(120, 9001), rect(0, 0, 120, 30), cells(0, 0),
+         extent(120, 40), cells(120, 9001), rect(0, 0, 120, 30)},
+        {"pseudo console: buffer refused", BUFFER_REFUSED, cells(120, 30), rect(0, 0, 120, 30),
+         cells(240, 63), extent(120, 40), cells(120, 40), rect(0, 0, 120, 30)},
+        {"frame taller than the window", FITTED, cells(fw, 300), rect(0, 0, fw, fh - 10), most,
+         extent(fw, fh), cells(fw, 300), rect(0, 0, fw, fh)},
+        {"buffer narrower and shorter than the frame", FITTED, cells(fw - 20, fh - 10),
+         rect(0, 0, fw - 20, fh - 10), most, extent(fw, fh), cells(fw, fh), rect(0, 0, fw, fh)},
+        {"buffer narrower and shorter, window smaller still", FITTED, cells(fw - 10, fh - 5),
+         rect(0, 0, fw - 20, fh - 10), most, extent(fw, fh), cells(fw, fh), rect(0, 0, fw, fh)},
+        {"window scrolled down", FITTED, cells(fw, 300), rect(0, 100, fw, fh), most, extent(fw, fh),
          cells(fw, 300), rect(0, 0, fw, fh)},
-        {"buffer narrower and shorter than the frame", cells(fw - 20, fh - 10),
-         rect(0, 0, fw - 20, fh - 10), extent(fw, fh), cells(fw, fh), rect(0, 0, fw, fh)},
-        {"window scrolled down", cells(fw, 300), rect(0, 100, fw, fh), extent(fw, fh),
-         cells(fw, 300), rect(0, 0, fw, fh)},
-        {"frame smaller than the window", cells(fw, 300), rect(0, 0, fw, fh),
+        {"frame smaller than the window", FITTED, cells(fw, 300), rect(0, 0, fw, fh), most,
          extent(fw - 20, fh - 10), cells(fw, 300), rect(0, 0, fw, fh)},
-        {"frame larger than the screen", cells(fw, 300), rect(0, 0, fw - 20, fh - 10),
+        {"frame larger than the screen", FITTED, cells(fw, 300), rect(0, 0, fw - 20, fh - 10), most,
          extent(most.X + 40, most.Y + 20), cells(most.X + 40, std::max(300, most.Y + 20)),
          rect(0, 0, most.X, most.Y)},
     };
+    // The normal end's restore, each control event, and 3, which is none and leaves all as fitted.
+    constexpr DWORD NORMAL_END = 0xFFFF, NO_EVENT = 3;
+    const DWORD endings[] = {NORMAL_END,       CTRL_C_EVENT,      CTRL_BREAK_EVENT,
+                             CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT,
+                             NO_EVENT};
     for (const FitCase& c : cases) {
         SCOPED_TRACE(c.name);
-        layOut(c.buffer, c.window);
-        ConsoleSession session = begin();
-        showFrame(session, c.frame);
+        if (c.fit == FITTED && (most.X < 60 || most.Y < 30)) {
+            GTEST_SKIP() << "the console's largest window is only " << describe(most);
+        }
+        const COORD buffer = bufferSizeFor(c.buffer, c.frame);
+        EXPECT_EQ(describe(buffer), describe(c.wantBuffer));
+        const COORD kept = c.fit == BUFFER_REFUSED ? c.buffer : buffer;
+        EXPECT_EQ(describe(windowFor(c.window, kept, c.largest, c.frame)), describe(c.wantWindow));
+        if (c.fit != FITTED) {
+            continue;
+        }
+        for (const DWORD ending : endings) {
+            SCOPED_TRACE("ending " + std::to_string(ending));
+            colourConsoleBuffer(screen, 0x07);
+            layOut(c.buffer, c.window);
+            ConsoleSession session = begin();
+            colourConsoleBuffer(screen, 0x3F);
+            session.coloursChanged = true;
+            showFrame(session, c.frame);
+            EXPECT_TRUE(ConsoleChange(session).live());
 
-        EXPECT_EQ(describe(info().dwSize), describe(c.wantBuffer));
-        EXPECT_EQ(describe(info().srWindow), describe(c.wantWindow));
-        const bool changed = describe(c.buffer) != describe(c.wantBuffer) ||
-                             describe(c.window) != describe(c.wantWindow);
-        EXPECT_EQ(session.layoutChanged, changed);
+            EXPECT_EQ(describe(info().dwSize), describe(c.wantBuffer));
+            EXPECT_EQ(describe(info().srWindow), describe(c.wantWindow));
+            const bool changed = describe(c.buffer) != describe(c.wantBuffer) ||
+                                 describe(c.window) != describe(c.wantWindow);
+            EXPECT_EQ(session.layoutChanged, changed);
 
-        restoreConsoleSession(session);
-        EXPECT_EQ(describe(info().dwSize), describe(c.buffer)) << "restored";
-        EXPECT_EQ(describe(sizeOf(info().srWindow)), describe(sizeOf(c.window))) << "restored";
+            // The ending events restore and leave the exit to the system's handler.
+            const bool ends = ending != NO_EVENT;
+            if (ending == NORMAL_END) {
+                restoreConsoleSession(session);
+            } else {
+                EXPECT_EQ(handleConsoleEvent(session, ending), FALSE);
+            }
+            EXPECT_EQ(session.ended, ends);
+            EXPECT_EQ(attributeAt(4, 4), ends ? 0x07 : 0x3F);
+            EXPECT_EQ(describe(info().dwSize), describe(ends ? c.buffer : c.wantBuffer));
+            EXPECT_EQ(describe(sizeOf(info().srWindow)),
+                      describe(sizeOf(ends ? c.window : c.wantWindow)));
+            // Once ended, no console change goes ahead and a second ending restores nothing.
+            EXPECT_EQ(ConsoleChange(session).live(), !ends);
+            colourConsoleBuffer(screen, 0x5A);
+            restoreConsoleSession(session);
+            EXPECT_EQ(attributeAt(4, 4), ends ? 0x5A : 0x07);
+        }
     }
 }
 
@@ -354,26 +341,19 @@ TEST_F(ScreenBuffer, TheConsoleIsFittedAgainOnlyWhenTheFrameGrows) {
 
 // --- saving and restoring the console's settings ------------------------------------------------
 
-TEST_F(ScreenBuffer, BeginTurnsQuickEditOffAndKeepsTheOtherInputModes) {
+TEST_F(ScreenBuffer, BeginTurnsQuickEditOffAndRestorePutsBackColoursCursorAndInputMode) {
     SetConsoleMode(input, ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE | ENABLE_LINE_INPUT |
                               ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT);
-    ConsoleSession session = begin();
-
-    EXPECT_EQ(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
-    EXPECT_NE(inputMode() & ENABLE_EXTENDED_FLAGS, 0u);
-    const DWORD kept = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
-    EXPECT_EQ(inputMode() & kept, kept);  // the settings screen reads typed lines; Ctrl+C works
-
-    restoreConsoleSession(session);
-    EXPECT_NE(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
-}
-
-TEST_F(ScreenBuffer, RestorePutsBackColoursCursorAndInputModeAfterARunningFrame) {
     SetConsoleTextAttribute(screen, 0x1E);
     const CONSOLE_CURSOR_INFO shown{40, TRUE};
     SetConsoleCursorInfo(screen, &shown);
     ConsoleSession session = begin();
     const DWORD modeBefore = session.inputMode;
+
+    EXPECT_EQ(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
+    EXPECT_NE(inputMode() & ENABLE_EXTENDED_FLAGS, 0u);
+    const DWORD kept = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
+    EXPECT_EQ(inputMode() & kept, kept);  // the settings screen reads typed lines; Ctrl+C works
 
     // What a running view does: hide the cursor, recolour, write rows 0..9.
     const CONSOLE_CURSOR_INFO hidden{40, FALSE};
@@ -392,6 +372,7 @@ TEST_F(ScreenBuffer, RestorePutsBackColoursCursorAndInputModeAfterARunningFrame)
     EXPECT_EQ(cursor().dwSize, 40u);
     EXPECT_EQ(cursorAt(), "0,10");  // the row below the last frame row
     EXPECT_EQ(inputMode(), modeBefore);
+    EXPECT_NE(inputMode() & ENABLE_QUICK_EDIT_MODE, 0u);
 }
 
 TEST_F(ScreenBuffer, RestoreLeavesCellColoursAloneWhenTheProgramNeverChangedThem) {
@@ -409,48 +390,6 @@ TEST_F(ScreenBuffer, CursorGoesToTheLastRowWhenTheFrameFilledTheBuffer) {
     session.frame.rows = rows();
     restoreConsoleSession(session);
     EXPECT_EQ(cursorAt(), "0," + std::to_string(rows() - 1));
-}
-
-TEST_F(ScreenBuffer, EndingEventsRestoreAndLeaveTheExitToTheSystem) {
-    struct EventCase {
-        DWORD event;
-        bool restores;
-    };
-    const EventCase cases[] = {
-        {CTRL_C_EVENT, true},      {CTRL_BREAK_EVENT, true},    {CTRL_CLOSE_EVENT, true},
-        {CTRL_LOGOFF_EVENT, true}, {CTRL_SHUTDOWN_EVENT, true}, {3, false},
-    };
-    // A buffer narrower and shorter than the frame, and a window smaller still.
-    const int fw = std::min<int>(largest().X, 100);
-    const int fh = std::min<int>(largest().Y, 30);
-    const COORD userBuffer = cells(fw - 10, fh - 5);
-    const SMALL_RECT userWindow = rect(0, 0, fw - 20, fh - 10);
-    for (const EventCase& c : cases) {
-        SCOPED_TRACE("event " + std::to_string(c.event));
-        colourConsoleBuffer(screen, 0x07);
-        layOut(userBuffer, userWindow);
-        ConsoleSession session = begin();
-        colourConsoleBuffer(screen, 0x3F);
-        session.coloursChanged = true;
-        showFrame(session, extent(fw, fh));
-        ASSERT_EQ(describe(info().dwSize), describe(cells(fw, fh)));
-
-        EXPECT_EQ(handleConsoleEvent(session, c.event), FALSE);
-        EXPECT_EQ(session.ended, c.restores);
-        EXPECT_EQ(attributeAt(4, 4), c.restores ? 0x07 : 0x3F);
-        EXPECT_EQ(describe(info().dwSize), describe(c.restores ? userBuffer : cells(fw, fh)));
-        EXPECT_EQ(describe(sizeOf(info().srWindow)),
-                  describe(c.restores ? sizeOf(userWindow) : cells(fw, fh)));
-    }
-}
-
-TEST_F(ScreenBuffer, NoConsoleChangeIsLiveAfterTheRestore) {
-    ConsoleSession session = begin();
-    { EXPECT_TRUE(ConsoleChange(session).live()); }
-    restoreConsoleSession(session);
-    { EXPECT_FALSE(ConsoleChange(session).live()); }
-    restoreConsoleSession(session);  // a second event restores nothing twice
-    EXPECT_TRUE(session.ended);
 }
 
 // --- the platform functions on the standard output handle ---------------------------------------
@@ -509,17 +448,34 @@ TEST_F(PlatformOnScreen, CursorCallsReachTheConsole) {
     EXPECT_FALSE(platformSetCursorPosition(screen, -1, 0));
 }
 
-TEST_F(PlatformOnScreen, ColoursAndClearActOnTheWholeBufferLikeColorAndCls) {
-    platformWriteRow(screen, "\xDB\xDB", 2, 0, 0);
-    platformSetConsoleColours();
-    EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);
-    EXPECT_EQ(lastAttribute(), RUNNING_ATTRIBUTE);
-    EXPECT_EQ(text(0, 0, 2), L"\x2588\x2588");
+TEST_F(PlatformOnScreen, ColoursKeepCharactersAndCursorAndClearBlanksWithTheTextAttribute) {
+    const SHORT lastColumn = static_cast<SHORT>(columns() - 1);
+    const SHORT lastRow = static_cast<SHORT>(rows() - 1);
+    platformWriteRow(screen, "\xDB\xDB", 2, 5, 3);
+    put(static_cast<SHORT>(lastColumn - 2), lastRow, L"end", 0x1E);
+    platformSetCursorPosition(screen, 7, 2);
 
+    // Every cell and later text take the running colours; characters and cursor stay ("color").
+    platformSetConsoleColours();
+    for (const COORD cell : {COORD{0, 0}, COORD{5, 3}, COORD{lastColumn, lastRow}}) {
+        EXPECT_EQ(attributeAt(cell.X, cell.Y), RUNNING_ATTRIBUTE) << cell.X << "," << cell.Y;
+    }
+    EXPECT_EQ(info().wAttributes, RUNNING_ATTRIBUTE);
+    EXPECT_EQ(text(5, 3, 2), L"\x2588\x2588");
+    EXPECT_EQ(cursorAt(), "7,2");
+
+    // Every cell is blanked with the text attribute, and the cursor goes home ("cls"): after
+    // "color" that keeps its colours, after another text attribute it takes that one.
+    platformClearConsole();
+    EXPECT_EQ(text(5, 3, 2), L"  ");
+    EXPECT_EQ(text(static_cast<SHORT>(lastColumn - 2), lastRow, 3), L"   ");
+    EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);
+    EXPECT_EQ(cursorAt(), "0,0");
+    SetConsoleTextAttribute(screen, 0x1E);
     platformSetCursorPosition(screen, 12, 6);
     platformClearConsole();
-    EXPECT_EQ(text(0, 0, 2), L"  ");
-    EXPECT_EQ(attributeAt(0, 0), RUNNING_ATTRIBUTE);  // "cls" keeps the colours "color" set
+    EXPECT_EQ(attributeAt(0, 0), 0x1E);
+    EXPECT_EQ(lastAttribute(), 0x1E);
     EXPECT_EQ(cursorAt(), "0,0");
 }
 

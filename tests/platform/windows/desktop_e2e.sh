@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # mazecast.exe on a desktop: wineconsole opens its console window on an Xvfb display, xdotool types
-# and moves the mouse as a person would, and console_peek.exe reads the status line back out of
+# and moves the mouse as a person would, and console_probe.exe reads the status line back out of
 # the console's screen buffer. The console starts as a default Windows one: a window of 120 x 30
 # onto a buffer of 120 x 9001. Checks that Enter starts demo 1 with the window grown to show all 40
 # rows of the frame from row 0, that W moves the player and that mouse motion turns the view.
@@ -56,16 +56,11 @@ window=$(timeout 60 xdotool search --sync --name 'mazecast' | head -n 1)
 [ -n "$window" ] || { echo "FAIL: no console window within 60 s"; exit 1; }
 xdotool windowfocus --sync "$window"
 
-# The console's attribute, window and status line: "attribute XX", "window ...", then the row.
-peek() {
-    wine "$build/console_peek.exe" mazecast.exe "${1:-1}" 2> /dev/null | tr -d '\r'
+# The console's attribute, window and first $1 rows (default 1, the status line): "attribute XX",
+# "window ...", then the rows.
+screen() {
+    wine "$build/console_probe.exe" peek mazecast.exe "${1:-1}" 2> /dev/null | tr -d '\r'
 }
-# Whether the peeked status line matches the regular expression $1; wait_status waits $1 s for $2.
-status_is() {
-    peek > "$work/peek"
-    grep -qE "$1" "$work/peek"
-}
-wait_status() { poll "$1" 0.3 status_is "$2"; }
 # Holds a key as a person would, long enough for several frames to poll it.
 hold() {
     xdotool keydown --window "$window" "$1"
@@ -73,12 +68,12 @@ hold() {
     xdotool keyup --window "$window" "$1"
 }
 status_field() {
-    sed -n "s/.*$1:\\([-0-9.]*\\).*/\\1/p" "$work/peek"
+    sed -n "s/.*$1:\\([-0-9.]*\\).*/\\1/p" "$work/screen"
 }
 
-wait_status 30 'Run DEMO 1  <--' || fail "no menu: $(cat "$work/peek")"
-grep -q '^window 0 0 119 29 buffer 120 9001$' "$work/peek" ||
-    fail "the console did not start at 120 x 30: $(sed -n 2p "$work/peek")"
+wait_screen 30 'Run DEMO 1  <--' || fail "no menu: $(cat "$work/screen")"
+grep -q '^window 0 0 119 29 buffer 120 9001$' "$work/screen" ||
+    fail "the console did not start at 120 x 30: $(sed -n 2p "$work/screen")"
 # The console window's height on the display, in pixels.
 pixel_height() {
     xdotool getwindowgeometry --shell "$window" | sed -n 's/^HEIGHT=//p'
@@ -86,14 +81,14 @@ pixel_height() {
 height_at_menu=$(pixel_height)
 
 hold Return
-wait_status 10 '^X:6\.000000 Y:6\.000000 A:180\.000000' || fail "Enter did not start demo 1: $(cat "$work/peek")"
-grep -q '^attribute 3f' "$work/peek" || fail "running colours: $(head -n 1 "$work/peek")"
+wait_screen 10 '^X:6\.000000 Y:6\.000000 A:180\.000000' || fail "Enter did not start demo 1: $(cat "$work/screen")"
+grep -q '^attribute 3f' "$work/screen" || fail "running colours: $(head -n 1 "$work/screen")"
 
 # The window grows to show all 40 rows from row 0, and rows 30 to 39 hold the bottom of the
 # frame; on the display the window is about a third taller (ten more rows of the same height).
 # The pose is still the start's: nothing has moved the mouse or pressed W yet.
 frame_shown() {
-    peek 40 > "$work/frame_peek"
+    screen 40 > "$work/frame_peek"
     read -r _ left top right bottom _ < <(sed -n 2p "$work/frame_peek")
     [ "$left" = 0 ] && [ "$top" = 0 ] && [ "${right:-0}" -ge 119 ] && [ "${bottom:-0}" -ge 39 ] &&
         sed -n '33,42p' "$work/frame_peek" | cmp -s - "$work/expected_rows" &&
@@ -104,11 +99,11 @@ $height_at_menu px high at the menu and $(pixel_height) px now; rows 30-39:
 $(sed -n '33,42p' "$work/frame_peek")"
 
 hold w 0.4
-wait_status 5 '^X:[0-5]\.' || fail "W did not move the player: $(cat "$work/peek")"
+wait_screen 5 '^X:[0-5]\.' || fail "W did not move the player: $(cat "$work/screen")"
 x=$(status_field X)
 
 xdotool mousemove_relative -- 100 0
-wait_status 5 ' A:1(8[5-9]|9[0-5])\.' || fail "mouse motion did not turn the view: $(cat "$work/peek")"
+wait_screen 5 ' A:1(8[5-9]|9[0-5])\.' || fail "mouse motion did not turn the view: $(cat "$work/screen")"
 angle=$(status_field A)
 echo "after Enter, W and 100 px of mouse motion: X=$x A=$angle"
 

@@ -1,5 +1,6 @@
 # Shared by the console scripts here (sourced): a work folder that goes at exit after the script's
-# own `stop`, counted failures, waiting for a condition, and a detached tmux pane of its own server.
+# own `stop`, counted failures, waiting for a condition or for the console to show a text, and a
+# detached tmux pane of its own server.
 work=$(mktemp -d)
 stop() { :; }
 trap 'stop; rm -rf "$work"' EXIT
@@ -20,6 +21,14 @@ poll() {
     done
     return 1
 }
+
+# Whether the console, as the script's own `screen` prints it (to $work/screen here), shows text
+# matching the regular expression $1; wait_screen waits $1 seconds for $2.
+screen_shows() {
+    screen > "$work/screen"
+    grep -qE "$1" "$work/screen"
+}
+wait_screen() { poll "$1" 0.2 screen_shows "$2"; }
 
 # Starts the shell command $4 in a COLUMNS ($2) x ROWS ($3) pane of the tmux server $1, a server
 # of this script's own that stops with it. Exits 77 when tmux is missing.

@@ -44,18 +44,15 @@ def rows_with_colours(capture):
     state = {'fg': 'default', 'bg': 'default'}
     result = []
     for line in capture.split('\n'):
-        line = OTHER_ESCAPE.sub('', line)
-        text, first = [], None
-        pos = 0
-        for match in SGR.finditer(line + '\x1b[m'):
-            chunk = line[pos:match.start()]
-            if first is None and chunk.strip():
+        # Text and SGR parameters alternate: text, parameters, text, ..., text.
+        parts = SGR.split(OTHER_ESCAPE.sub('', line))
+        first = None
+        for i, part in enumerate(parts):
+            if i % 2:
+                apply_sgr(part, state)
+            elif first is None and part.strip():
                 first = (state['fg'], state['bg'])
-            text.append(chunk)
-            if match.start() < len(line):
-                apply_sgr(match.group(1), state)
-            pos = match.end()
-        result.append((first or (state['fg'], state['bg'])) + (''.join(text),))
+        result.append((first or (state['fg'], state['bg'])) + (''.join(parts[::2]),))
     return result
 
 
