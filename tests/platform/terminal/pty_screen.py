@@ -1,8 +1,9 @@
 """The terminal's end of a pseudo-terminal, shared by the tests that play a terminal
 themselves: starts the game under a keeper that acts as its shell, answers its start-up
 questions as a terminal with the keyboard protocol, collects what it writes and sends it bytes.
-`ScreenGrid` reads the window that the bytes leave, as a person sees it."""
+`ScreenGrid` reads the window that the bytes leave, as a person sees it, and its modes."""
 
+import collections
 import fcntl
 import os
 import re
@@ -61,10 +62,13 @@ def killed(number):
 
 
 class ScreenGrid:
-    """The cells a terminal window shows for a byte stream, as far as the game's output needs:
+    """A terminal window fed a byte stream, as far as the game's output needs. Its cells:
     cursor moves (CSI H), erasing (CSI K and J), the alternate screen (which starts blank) and
-    UTF-8 text with autowrap off. Other sequences are skipped. Rows and columns past
-    `limit` are not kept: a window larger than that is the top-left part of one."""
+    UTF-8 text with autowrap off. Its state, from a terminal as it was before the game: the
+    private modes, the keyboard protocol's flag stack, whether colours are set and whether text
+    was drawn over the main screen (the colours are not assumed to come back with it). Other
+    sequences are skipped. Rows and columns past `limit` are not kept: a window larger than
+    that is the top-left part of one."""
 
     def __init__(self, rows, columns, limit=600):
         self.rows = min(rows, limit)
@@ -73,6 +77,10 @@ class ScreenGrid:
         self.row = 0
         self.column = 0
         self.pending = b""
+        self.modes = collections.defaultdict(bool, {25: True, 7: True})  # cursor, autowrap
+        self.keyboard_stack = []
+        self.coloured = False
+        self.main_screen_drawn = False
 
     def _put(self, char):
         if self.row < self.rows and self.column < self.columns:  # a window of no cells
@@ -84,9 +92,23 @@ class ScreenGrid:
             for column in range(first, min(end, self.columns)):
                 self.cells[row][column] = " "
 
-    def _sequence(self, params, final):
+    def _sequence(self, prefix, params, final):
         numbers = [int(p) if p.isdigit() else 0 for p in params.split(b";")] if params else []
-        if final in b"Hf":  # a move past the window stops at its edge, as in a terminal
+        if prefix == b"?" and final in b"hl":
+            for mode in numbers:
+                self.modes[mode] = final == ord("h")
+            if 1049 in numbers:
+                for row in range(self.rows):
+                    self._erase(row, 0, self.columns)
+        elif prefix == b">" and final == ord("u"):
+            self.keyboard_stack.append(numbers[0] if numbers else 0)
+        elif prefix == b"<" and final == ord("u"):
+            del self.keyboard_stack[-(numbers[0] if numbers else 1):]
+        elif prefix:
+            return  # the other sequences with a prefix: queries
+        elif final == ord("m"):
+            self.coloured = (numbers or [0])[-1] != 0
+        elif final in b"Hf":  # a move past the window stops at its edge, as in a terminal
             self.row = max(min((numbers[0] if numbers else 1) - 1, self.rows - 1), 0)
             self.column = max(min((numbers[1] if len(numbers) > 1 else 1) - 1,
                                   self.columns - 1), 0)
@@ -98,9 +120,6 @@ class ScreenGrid:
             if mode != 2:
                 self._erase(self.row, self.column, self.columns)
             for row in range(first_row, self.rows):
-                self._erase(row, 0, self.columns)
-        elif final in b"hl" and params == b"?1049":
-            for row in range(self.rows):
                 self._erase(row, 0, self.columns)
 
     def feed(self, data):
@@ -117,12 +136,17 @@ class ScreenGrid:
                     i += 2
                     continue
                 end = i + 2
-                while end < len(data) and not 0x40 <= data[end] <= 0x7E:
+                while end < len(data) and 0x20 <= data[end] <= 0x3F:
                     end += 1
                 if end >= len(data):
                     self.pending = data[i:]
                     return
-                self._sequence(data[i + 2:end].lstrip(b"<=>"), data[end])
+                if not 0x40 <= data[end] <= 0x7E:  # broken off by a control byte: CAN, ESC
+                    i = end
+                    continue
+                params = data[i + 2:end]
+                prefix = params[:1] if params[:1] in (b"<", b"=", b">", b"?") else b""
+                self._sequence(prefix, params[len(prefix):], data[end])
                 i = end + 1
             elif byte == 0x0D:
                 self.column = 0
@@ -138,6 +162,7 @@ class ScreenGrid:
                     self.pending = data[i:]
                     return
                 self._put(data[i:i + length].decode("utf-8", "replace"))
+                self.main_screen_drawn = self.main_screen_drawn or not self.modes[1049]
                 i += length
 
     def line(self, row):

@@ -7,11 +7,11 @@ cursor shown, autowrap, mouse reporting off, keyboard flags popped, colours rese
 input discarded.
 
 The game runs under a small keeper process that owns the pseudo-terminal's session, as a shell
-would, so that Ctrl+Z really stops it. The modes are read from a model of the terminal fed with
-everything the game wrote. Usage: restore_matrix_pty.py PATH/TO/mazecast
+would, so that Ctrl+Z really stops it. The modes are read from a model of the terminal (the
+state a ScreenGrid keeps) fed with everything the game wrote.
+Usage: restore_matrix_pty.py PATH/TO/mazecast
 """
 import os
-import re
 import resource
 import signal
 import sys
@@ -23,46 +23,11 @@ from pty_screen import COLOURED, PATIENCE, START_POSE, Checks, Game, ScreenGrid,
 # More than one read of the game's, so some of it is still unread when the game leaves.
 UNREAD = b"x" * 3000
 MOUSE_MODES = (1000, 1002, 1003, 1004, 1006, 1015, 1016)
-TOKEN = re.compile(rb"\x1b\[([<=>?]?)([0-9;:]*)[\x20-\x2f]*([\x40-\x7e])|\x1b[^\[]|([^\x1b]+)")
-
-
-class TerminalModel:
-    """The state a terminal is left in by a byte stream: private modes, the keyboard protocol's
-    flag stack, whether colours are set, and whether text was drawn over the main screen. The
-    colours are not assumed to come back with the main screen."""
-
-    def __init__(self):
-        self.modes = {25: True, 7: True, 1049: False}
-        self.modes.update({mode: False for mode in MOUSE_MODES})
-        self.keyboard_stack = []
-        self.coloured = False
-        self.main_screen_drawn = False
-
-    def feed(self, data):
-        for match in TOKEN.finditer(data):
-            prefix, params, final, text = match.groups()
-            if text is not None:
-                if not self.modes[1049] and any(b >= 0x20 for b in text):
-                    self.main_screen_drawn = True
-                continue
-            if final is None:
-                continue
-            numbers = [int(p) for p in re.split(rb"[;:]", params) if p]
-            if prefix == b"?" and final in b"hl":
-                for mode in numbers:
-                    self.modes[mode] = final == b"h"
-            elif prefix == b">" and final == b"u":
-                self.keyboard_stack.append(numbers[0] if numbers else 0)
-            elif prefix == b"<" and final == b"u":
-                del self.keyboard_stack[-(numbers[0] if numbers else 1):]
-            elif prefix == b"" and final == b"m":
-                for number in numbers or [0]:
-                    self.coloured = number != 0
 
 
 def check_taken(results, way, game):
     """The game changed every state that the restore must put back, so no check is idle."""
-    model = TerminalModel()
+    model = ScreenGrid(1, 1)  # the terminal's state: its cells are not read
     model.feed(game.output)
     results.check(way + ": taken (alternate screen, no cursor, no autowrap, mouse, flags, colours)",
                   model.modes[1049] and not model.modes[25] and not model.modes[7]
@@ -73,7 +38,7 @@ def check_taken(results, way, game):
 def check_restored(results, way, game, since=0):
     """Every restore step, each checked on its own, for what the game wrote from `since` on
     (the model starts from the terminal as it was before the game)."""
-    model = TerminalModel()
+    model = ScreenGrid(1, 1)
     model.feed(game.output[since:])
     for step, ok in (
             ("termios settings as before", termios.tcgetattr(game.slave) == game.before),
@@ -93,15 +58,6 @@ def check_interrupt_ends(results, way, game, ctrl_c):
     game.send(ctrl_c)
     results.report(way + ": Ctrl+C ends it", game, killed(signal.SIGINT))
     check_restored(results, way, game)
-
-
-def check_suspends(results, way, game, ctrl_z):
-    """Ctrl+Z, sent as `ctrl_z`, stops the game by SIGTSTP; the shell then takes the terminal
-    back. Returns where the game's output stood then."""
-    game.send(ctrl_z)
-    results.report(way + ": the game stops by SIGTSTP", game, "stopped %d" % signal.SIGTSTP)
-    game.shell(b"take")
-    return len(game.output)
 
 
 def leave(actions, number):
@@ -150,9 +106,12 @@ def suspend_ignored(results, way, game):
 
 
 def suspend_then_bg(results, way, game):
-    """Ctrl+Z, then `bg`: the game does not take the terminal from the background; `fg` then
-    takes it again and repaints."""
-    mark = check_suspends(results, way, game, b"\x1b[122;5u")
+    """Ctrl+Z, then the shell takes the terminal back and runs `bg`: the game does not take the
+    terminal from the background; `fg` then takes it again and repaints."""
+    game.send(b"\x1b[122;5u")
+    results.report(way + ": the game stops by SIGTSTP", game, "stopped %d" % signal.SIGTSTP)
+    game.shell(b"take")
+    mark = len(game.output)
     game.shell(b"bg")
     results.report(way + ": stops again by SIGTTIN", game, "stopped %d" % signal.SIGTTIN)
     results.check(way + ": nothing sent from the background", game.output[mark:] == b"")
@@ -185,19 +144,6 @@ def background(then_fg):
         else:
             results.check(way + ": nothing sent at all", game.output == b"")
     return run
-
-
-def settings_prompt(results, way, game):
-    """At the settings prompt, Ctrl+Z and `fg` bring the prompt back."""
-    # The user's own settings: Ctrl+Z is the suspend character.
-    mark = check_suspends(results, way, game, b"\x1a")
-    game.shell(b"fg")
-    results.check(way + ": the prompt is on the screen again",
-                  game.wait_for(b"Set custom screen resolution", start=mark)
-                  and game.wait_for_line(2, "Width?"))
-    game.send(b"80 25\r")
-    results.check(way + ": the prompt still reads the size",
-                  game.wait_for(b"Set resolution: 80x25", start=mark))
 
 
 def continue_while_typing(results, way, game):
@@ -344,7 +290,6 @@ WAYS = [
     ("Ctrl+Z, bg", {}, DEMO, suspend_then_bg),
     ("started in the background, kill %1", {"background": True}, None, background(False)),
     ("started in the background, fg", {"background": True}, None, background(True)),
-    ("Ctrl+Z at the prompt, fg", {}, PROMPT, settings_prompt),
     ("a continue without a stop while typing", {}, PROMPT, continue_while_typing),
     ("Enter typed ahead of the menu", {}, TYPED_AHEAD,
      lambda results, way, game: results.check(

@@ -112,6 +112,8 @@ TEST_F(Session, TypedLinesAreReadWholeWithTheKeysSequencesLeftOut) {
          "1" + ESC + "[A" + ESC + "OB" + ESC + "[1;5C" + ESC + "]11;rgb:0/0/0\a" + ESC +
              "[?1;2c2\r",
          "12", "12"},
+        {"Backspace takes the last one back", "81\x7f\r", "8", "8"},
+        {"Ctrl+U takes the whole line back", "81\02525\r", "25", "25"},
         {"a sequence split between reads", "3" + ESC + "[", "34", "34"},
     };
     std::vector<Answer> answers;
@@ -119,8 +121,9 @@ TEST_F(Session, TypedLinesAreReadWholeWithTheKeysSequencesLeftOut) {
         answers.push_back({std::to_string(i) + ">", cases[i].typed});
     }
     // The rest of the split sequence, once the echo before it is on the screen (and the
-    // cursor parked after it).
+    // cursor parked after it); then Ctrl+D at the next prompt.
     answers.push_back({"3\x1b[H", "1;5D4\r"});
+    answers.push_back({std::to_string(cases.size()) + ">", "\x04"});
     ASSERT_NO_FATAL_FAILURE(start(100, 30, answers));
     if (IsSkipped()) {
         return;
@@ -137,6 +140,10 @@ TEST_F(Session, TypedLinesAreReadWholeWithTheKeysSequencesLeftOut) {
                 << c.name;
         }
     }
+    // Ctrl+D on an empty line ends the input: the prompt reads no line.
+    platformOutput() << cases.size() << "> ";
+    std::string line;
+    EXPECT_FALSE(std::getline(platformInput(), line)) << "Ctrl+D";
 }
 
 TEST_F(Session, AWindowOfNoSizeIsEightyByTwentyFour) {
