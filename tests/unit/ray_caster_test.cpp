@@ -201,20 +201,30 @@ TEST_F(RayCasterTest, FullLineColumnTallerThanTheFrameFillsIt) {
 }
 
 TEST_F(RayCasterTest, HighEndGuardsSuppressCornersFarOut) {
-    // A wall cell at column 22 with open floor beyond its high-x end: a hit near that end on a
-    // y face is no corner, while the same hit at column 21 is.
+    // A wall cell with open floor beyond its high end: a hit near that end is a corner only
+    // while the cell is below column 22 (a y face) or row 14 (an x face).
     struct Case {
-        int wallX;
+        int wallX, wallY;
+        float x, y, angle;  // one column, whose ray is the angle less 30 degrees
+        int hitSide;
         bool corner;
     };
-    for (const Case c : {Case{21, true}, Case{22, false}}) {
-        SCOPED_TRACE(c.wallX);
-        const MapGrid map = mapWithWalls({{c.wallX, 10}});
-        // Look straight down at the wall cell's right end from above it.
-        pose(map, static_cast<float>(c.wallX) + 0.99f, 7.5f, 120.0f, 1, 40);
+    const Case cases[] = {
+        // Looking straight down (+y) at the wall cell's right end from above it.
+        {21, 10, 21.99f, 7.5f, 120.0f, 1, true},
+        {22, 10, 22.99f, 7.5f, 120.0f, 1, false},
+        // Looking along +x at the wall cell's lower end from its left.
+        {10, 13, 7.5f, 13.99f, 30.0f, 0, true},
+        {10, 14, 7.5f, 14.99f, 30.0f, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.wallX) + "," + std::to_string(c.wallY));
+        const MapGrid map = mapWithWalls({{c.wallX, c.wallY}});
+        pose(map, c.x, c.y, c.angle, 1, 40);
         const ColumnCast cast = castThrough(0);
         ASSERT_EQ(cast.cellX, c.wallX);
-        ASSERT_EQ(cast.hitSide, 1);
+        ASSERT_EQ(cast.cellY, c.wallY);
+        ASSERT_EQ(cast.hitSide, c.hitSide);
         ASSERT_GT(cast.wallFrac, EDGE_HIGH);
         EXPECT_EQ(cast.cornerColumn, c.corner);
     }
