@@ -38,9 +38,10 @@ int keySignal(char byte) {
 LineStatus editTypedBytes() {
     std::size_t used = 0;
     LineStatus status = LineStatus::Editing;
+    std::vector<InputEvent> skipped;  // what the sequences would mean as keys: nothing here
     while (used < terminal.typed.size() && status == LineStatus::Editing) {
         if (terminal.typed[used] == '\x1b') {
-            std::vector<InputEvent> skipped;
+            skipped.clear();
             const std::size_t length =
                 decodeTerminalItem(std::string_view(terminal.typed).substr(used), false, skipped);
             if (length == 0) {

@@ -13,6 +13,7 @@
 
 namespace {
 
+// The console model behind the page's grid: as large as the largest frame.
 ConsoleModel console(LARGEST_CONSOLE, LARGEST_CONSOLE);
 // The game's default frame is shown until it presents one.
 GridExtent extent(DEFAULT_FRAME_COLUMNS, DEFAULT_FRAME_ROWS, LARGEST_CONSOLE, LARGEST_CONSOLE);

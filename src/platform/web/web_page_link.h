@@ -1,11 +1,10 @@
-// What the web platform's parts share: the pause in which the
-// page runs. Every wait of the game goes through webPause, since the page only shows what the
-// game drew and only delivers key and mouse events while the game's code is paused.
+// What the web platform's parts share: the pause in which the page runs. Every wait of the
+// game goes through webPause, since the page only shows what the game drew and only delivers
+// key and mouse events while the game's code is paused. The console the page shows is
+// hostedConsole().
 #pragma once
 
 #include <cstdint>
-
-// The console model behind the page's grid, as large as the largest frame, is hostedConsole().
 
 // Shows the console on the page if it changed, then gives the page `milliseconds` of time.
 void webPause(std::uint32_t milliseconds);
